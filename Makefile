@@ -1,0 +1,37 @@
+# The two everyday commands: `make run` and `make test`. `make bench` measures.
+# CI (CI=true) builds with warnings as errors.
+PRESET ?= $(if $(CI),ci,dev)
+BUILD_DIR := build
+STAMP := $(BUILD_DIR)/.configured-$(PRESET)
+
+.PHONY: run test bench build deps format
+
+run: check-display build
+	$(BUILD_DIR)/bin/velborn-trimlet
+
+test: build
+	ctest --preset $(PRESET)
+
+bench: build
+	$(BUILD_DIR)/bin/velborn-bench
+
+build: $(STAMP)
+	cmake --build --preset $(PRESET) -j$$(nproc)
+
+deps:
+	@sh scripts/ensure-deps.sh
+
+$(STAMP): | deps
+	cmake --preset $(PRESET)
+	rm -f $(BUILD_DIR)/.configured-*
+	touch $@
+
+.PHONY: check-display
+check-display:
+	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+		echo "make run needs a graphical display, and neither DISPLAY nor WAYLAND_DISPLAY is set." >&2; \
+		exit 1; \
+	fi
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i

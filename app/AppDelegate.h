@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ClipJobDelegate.h"
+#include "SavePanel.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QWidget>
+
+#include <optional>
+
+// Holds the window's controls (the window owns them; these references are weak),
+// puts them into their first state, takes the dropped file and runs the save button.
+class AppDelegate : public ClipJobDelegate {
+    Q_OBJECT
+
+public:
+    explicit AppDelegate(QObject* parent = nullptr);
+
+    QWidget* window() const { return window_; }
+    void setWindow(QWidget* control) { window_ = control; }
+    QPushButton* saveClipButton() const override { return saveClipButton_; }
+    void setSaveClipButton(QPushButton* control) { saveClipButton_ = control; }
+    QLabel* droppedFileNameLabel() const { return droppedFileNameLabel_; }
+    void setDroppedFileNameLabel(QLabel* control) { droppedFileNameLabel_ = control; }
+    QLineEdit* startHH() const { return startHH_; }
+    void setStartHH(QLineEdit* control) { startHH_ = control; }
+    QLineEdit* startMM() const { return startMM_; }
+    void setStartMM(QLineEdit* control) { startMM_ = control; }
+    QLineEdit* startSS() const { return startSS_; }
+    void setStartSS(QLineEdit* control) { startSS_ = control; }
+    QLineEdit* startFFF() const { return startFFF_; }
+    void setStartFFF(QLineEdit* control) { startFFF_ = control; }
+    QLineEdit* timeHH() const { return timeHH_; }
+    void setTimeHH(QLineEdit* control) { timeHH_ = control; }
+    QLineEdit* timeMM() const { return timeMM_; }
+    void setTimeMM(QLineEdit* control) { timeMM_ = control; }
+    QLineEdit* timeSS() const { return timeSS_; }
+    void setTimeSS(QLineEdit* control) { timeSS_ = control; }
+    QLineEdit* timeFFF() const { return timeFFF_; }
+    void setTimeFFF(QLineEdit* control) { timeFFF_ = control; }
+    QCheckBox* removeAudioButton() const { return removeAudioButton_; }
+    void setRemoveAudioButton(QCheckBox* control) { removeAudioButton_ = control; }
+    QProgressBar* clipProgress() const override { return clipProgress_; }
+    void setClipProgress(QProgressBar* control) { clipProgress_ = control; }
+    QLineEdit* durationTextField() const { return durationTextField_; }
+    void setDurationTextField(QLineEdit* control) { durationTextField_ = control; }
+
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+
+    std::optional<QString> droppedFilename() const { return droppedFilename_; }
+
+public slots:
+    void fileDropped(const QString& path);
+    void saveClip(QObject* sender = nullptr);
+
+private:
+    void savePanelCompletion(qint64 response, const SavePanel& panel, QObject* sender);
+    void startExport(const QString& outputPath, QObject* sender);
+
+    QPointer<QWidget> window_;
+    QPointer<QPushButton> saveClipButton_;
+    QPointer<QLabel> droppedFileNameLabel_;
+    QPointer<QLineEdit> startHH_;
+    QPointer<QLineEdit> startMM_;
+    QPointer<QLineEdit> startSS_;
+    QPointer<QLineEdit> startFFF_;
+    QPointer<QLineEdit> timeHH_;
+    QPointer<QLineEdit> timeMM_;
+    QPointer<QLineEdit> timeSS_;
+    QPointer<QLineEdit> timeFFF_;
+    QPointer<QCheckBox> removeAudioButton_;
+    QPointer<QProgressBar> clipProgress_;
+    QPointer<QLineEdit> durationTextField_;
+    std::optional<QString> droppedFilename_;
+};
+
+// The check box's state as the clip job reads it: checked 1, unchecked 0,
+// partially checked -1. Qt numbers partially checked 1, so never pass it through.
+qint64 removeAudioStateOf(const QCheckBox& box);

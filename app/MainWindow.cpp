@@ -1,0 +1,38 @@
+#include "MainWindow.h"
+
+#include "AppDelegate.h"
+#include "DropView.h"
+#include "ui_MainWindow.h"
+
+MainWindow::MainWindow(QWidget* parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::MainWindow>()) {
+    ui->setupUi(this);
+}
+
+MainWindow::~MainWindow() = default;
+
+DropView* MainWindow::dropView() const {
+    return ui->dropView;
+}
+
+void MainWindow::connectDelegate(AppDelegate& delegate) {
+    delegate.setWindow(this);
+    delegate.setSaveClipButton(ui->saveClipButton);
+    delegate.setDroppedFileNameLabel(ui->droppedFileNameLabel);
+    delegate.setStartHH(ui->startHH);
+    delegate.setStartMM(ui->startMM);
+    delegate.setStartSS(ui->startSS);
+    delegate.setStartFFF(ui->startFFF);
+    delegate.setTimeHH(ui->timeHH);
+    delegate.setTimeMM(ui->timeMM);
+    delegate.setTimeSS(ui->timeSS);
+    delegate.setTimeFFF(ui->timeFFF);
+    delegate.setRemoveAudioButton(ui->removeAudioButton);
+    delegate.setClipProgress(ui->clipProgress);
+    delegate.setDurationTextField(ui->durationTextField);
+
+    connect(ui->dropView, &DropView::fileDropped, &delegate, &AppDelegate::fileDropped);
+    connect(ui->saveClipButton, &QPushButton::clicked, &delegate,
+            [&delegate, button = ui->saveClipButton] { delegate.saveClip(button); });
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ClipRequest.h"
+
+#include <QStringList>
+
+// ffmpeg's command line for the request: "-an" before the output path when the
+// audio is to be left out.
+QStringList clipArguments(const ClipRequest& request);
+
+// Writes the clip with ffmpeg on the calling thread, asks the GUI thread to end
+// the busy state, and prints everything ffmpeg said as one block of lines.
+void runClipJob(const ClipRequest& request);
+
+// Ends the busy state on the GUI thread. Anything that has gone away meanwhile
+// (the delegate, or a control of a closed window) is skipped.
+void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>& sender);
+
+// Runs the job on a new thread named "velborn" and returns at once.
+void startClipJob(const ClipRequest& request);
+
+// How many started jobs have not finished yet.
+int runningClipJobCount();
+
+// Blocks until every started job has finished, so quitting never leaves a
+// half-written clip behind. Call on the GUI thread.
+void waitForClipJobs();

@@ -1,0 +1,67 @@
+#include "SavePanel.h"
+
+#include <QFileDialog>
+#include <QPointer>
+
+namespace {
+
+// A window-modal QFileDialog: the dialog, not the export flow, adds the
+// extension to a name typed without one.
+class FileDialogSavePanel final : public SavePanel {
+public:
+    void setTitle(const QString& title) override { this->title = title; }
+
+    void setAllowedFileTypes(const QStringList& types) override { this->types = types; }
+
+    void beginSheetModalForWindow(QWidget& window, Completion completion) override {
+        auto* dialog = new QFileDialog(&window, title);
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        if (!types.isEmpty()) {
+            dialog->setNameFilter(nameFilter());
+            dialog->setDefaultSuffix(types.first());
+        }
+        QObject::connect(dialog, &QFileDialog::finished, dialog,
+                         [this, dialog, completion = std::move(completion)](int result) {
+                             chosen = dialog->selectedFiles().value(0);
+                             completion(result == QDialog::Accepted ? 1 : 0);
+                         });
+        dialog->open();
+    }
+
+    std::optional<QString> url() const override {
+        if (chosen.isEmpty())
+            return std::nullopt;
+        return chosen;
+    }
+
+private:
+    QString nameFilter() const {
+        QStringList patterns;
+        for (const QString& type : types)
+            patterns << QStringLiteral("*.") + type;
+        return QStringLiteral("%1 (%2)").arg(types.join(u'/').toUpper(), patterns.join(u' '));
+    }
+
+    QString title;
+    QStringList types;
+    QString chosen;
+};
+
+SavePanelFactory& currentFactory() {
+    static SavePanelFactory factory;
+    return factory;
+}
+
+} // namespace
+
+std::unique_ptr<SavePanel> makeSavePanel() {
+    if (currentFactory())
+        return currentFactory()();
+    return std::make_unique<FileDialogSavePanel>();
+}
+
+void setSavePanelFactory(SavePanelFactory factory) {
+    currentFactory() = std::move(factory);
+}

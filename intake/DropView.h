@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class QMimeData;
+
+// The window's drop area. It takes a drag that carries a local file, lights up
+// while such a drag is over it, and at the end of a drop announces the path of
+// the last file dropped on it through fileDropped.
+class DropView : public QWidget {
+    Q_OBJECT
+
+public:
+    static inline const QColor restingColor{0xFF, 0xFF, 0xFF};
+    static inline const QColor highlightColor{0xAA, 0xAA, 0xAA};
+
+    explicit DropView(QWidget* parent = nullptr);
+
+    // The path of the first file the drag carries: only a local file counts.
+    static std::optional<QString> firstFilename(const QMimeData* data);
+
+    QColor backgroundColor() const { return background; }
+    std::optional<QString> filePath() const { return storedPath; }
+
+signals:
+    void fileDropped(const QString& path);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    bool performDragOperation(const QMimeData* data);
+    void draggingEnded();
+    void setBackgroundColor(const QColor& color);
+
+    std::optional<QString> storedPath;
+    QColor background = restingColor;
+};

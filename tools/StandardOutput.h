@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// Writes `text` and a line feed to standard output in one locked write and
+// flushes it, so lines printed from different threads never mix.
+void printLine(const QString& text);
