@@ -9,9 +9,11 @@
 #include <memory>
 
 AppDelegate::AppDelegate(QObject* parent)
-    : ClipJobDelegate(parent) {}
+    : ClipJobDelegate(parent)
+{}
 
-void AppDelegate::applicationDidFinishLaunching() {
+void AppDelegate::applicationDidFinishLaunching()
+{
     hideBusyIndicator(requiredControl(clipProgress_));
     requiredControl(saveClipButton_).setEnabled(false);
 }
@@ -20,14 +22,16 @@ void AppDelegate::applicationDidFinishLaunching() {
 // jobs after the event loop has ended.
 void AppDelegate::applicationWillTerminate() {}
 
-void AppDelegate::fileDropped(const QString& path) {
+void AppDelegate::fileDropped(const QString& path)
+{
     droppedFilename_ = path;
     requiredControl(droppedFileNameLabel_).setText(path);
     probeDuration(path, &requiredControl(durationTextField_));
     requiredControl(saveClipButton_).setEnabled(true);
 }
 
-void AppDelegate::saveClip(QObject* sender) {
+void AppDelegate::saveClip(QObject* sender)
+{
     std::shared_ptr<SavePanel> panel = makeSavePanel();
     panel->setTitle(QStringLiteral("Save as MP4 file"));
     panel->setAllowedFileTypes({QStringLiteral("mp4")});
@@ -39,7 +43,8 @@ void AppDelegate::saveClip(QObject* sender) {
                                     });
 }
 
-void AppDelegate::savePanelCompletion(qint64 response, const SavePanel& panel, QObject* sender) {
+void AppDelegate::savePanelCompletion(qint64 response, const SavePanel& panel, QObject* sender)
+{
     QProgressBar& progress = requiredControl(clipProgress_);
     QPushButton& saveButton = requiredControl(saveClipButton_);
     enterBusyState(progress, saveButton);
@@ -54,7 +59,8 @@ void AppDelegate::savePanelCompletion(qint64 response, const SavePanel& panel, Q
     startExport(*outputPath, sender);
 }
 
-void AppDelegate::startExport(const QString& outputPath, QObject* sender) {
+void AppDelegate::startExport(const QString& outputPath, QObject* sender)
+{
     ClipRequest request;
     request.removeAudioState = removeAudioStateOf(requiredControl(removeAudioButton_));
     request.inputPath = requiredControl(droppedFileNameLabel_).text();
@@ -66,7 +72,8 @@ void AppDelegate::startExport(const QString& outputPath, QObject* sender) {
     startClipJob(request);
 }
 
-qint64 removeAudioStateOf(const QCheckBox& box) {
+qint64 removeAudioStateOf(const QCheckBox& box)
+{
     switch (box.checkState()) {
     case Qt::Checked:
         return 1;

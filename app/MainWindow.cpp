@@ -6,17 +6,20 @@
 
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent)
-    , ui(std::make_unique<Ui::MainWindow>()) {
+    , ui(std::make_unique<Ui::MainWindow>())
+{
     ui->setupUi(this);
 }
 
 MainWindow::~MainWindow() = default;
 
-DropView* MainWindow::dropView() const {
+DropView* MainWindow::dropView() const
+{
     return ui->dropView;
 }
 
-void MainWindow::connectDelegate(AppDelegate& delegate) {
+void MainWindow::connectDelegate(AppDelegate& delegate)
+{
     delegate.setWindow(this);
     delegate.setSaveClipButton(ui->saveClipButton);
     delegate.setDroppedFileNameLabel(ui->droppedFileNameLabel);

@@ -13,19 +13,22 @@
 namespace {
 
 // Jobs started and not yet cleaned up; touched only on the GUI thread.
-QList<QThread*>& clipThreads() {
+QList<QThread*>& clipThreads()
+{
     static QList<QThread*> threads;
     return threads;
 }
 
-void forgetClipThread(QThread* thread) {
+void forgetClipThread(QThread* thread)
+{
     if (!clipThreads().removeOne(thread))
         return;
     thread->wait();
     delete thread;
 }
 
-void postFinishClipJob(const ClipRequest& request) {
+void postFinishClipJob(const ClipRequest& request)
+{
     QMetaObject::invokeMethod(
         qApp,
         [delegate = request.weakDelegate, sender = request.sender] {
@@ -36,7 +39,8 @@ void postFinishClipJob(const ClipRequest& request) {
 
 } // namespace
 
-QStringList clipArguments(const ClipRequest& request) {
+QStringList clipArguments(const ClipRequest& request)
+{
     QStringList arguments{QStringLiteral("-y"), QStringLiteral("-ss"),     request.startTime,
                           QStringLiteral("-i"), request.inputPath,         QStringLiteral("-t"),
                           request.duration,     QStringLiteral("-qscale"), QStringLiteral("0")};
@@ -46,7 +50,8 @@ QStringList clipArguments(const ClipRequest& request) {
     return arguments;
 }
 
-void runClipJob(const ClipRequest& request) {
+void runClipJob(const ClipRequest& request)
+{
     const std::optional<QByteArray> output =
         runResourceToolBytes(QStringLiteral("ffmpeg"), clipArguments(request));
     postFinishClipJob(request);
@@ -55,7 +60,8 @@ void runClipJob(const ClipRequest& request) {
         printLine(QString::fromUtf8(*output));
 }
 
-void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>&) {
+void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>&)
+{
     if (weakDelegate && weakDelegate->clipProgress())
         stopBusyIndicator(*weakDelegate->clipProgress());
     if (weakDelegate && weakDelegate->clipProgress())
@@ -64,7 +70,8 @@ void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer
         weakDelegate->saveClipButton()->setEnabled(true);
 }
 
-void startClipJob(const ClipRequest& request) {
+void startClipJob(const ClipRequest& request)
+{
     QThread* thread = QThread::create(runClipJob, request);
     thread->setObjectName(QStringLiteral("velborn"));
     QObject::connect(
@@ -74,14 +81,16 @@ void startClipJob(const ClipRequest& request) {
     thread->start();
 }
 
-int runningClipJobCount() {
+int runningClipJobCount()
+{
     int running = 0;
     for (const QThread* thread : clipThreads())
         running += thread->isFinished() ? 0 : 1;
     return running;
 }
 
-void waitForClipJobs() {
+void waitForClipJobs()
+{
     for (QThread* thread : clipThreads())
         thread->wait();
 }

@@ -4,7 +4,8 @@
 
 #include <limits>
 
-std::int32_t intValueOfText(const QString& text) {
+std::int32_t intValueOfText(const QString& text)
+{
     qsizetype i = 0;
     while (i < text.size() && text.at(i).isSpace())
         ++i;
@@ -30,10 +31,12 @@ std::int32_t intValueOfText(const QString& text) {
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t intValue(const QLineEdit& field) {
+std::int32_t intValue(const QLineEdit& field)
+{
     return intValueOfText(field.text());
 }
 
-void setIntValue(QLineEdit& field, std::int64_t value) {
+void setIntValue(QLineEdit& field, std::int64_t value)
+{
     field.setText(QString::number(value));
 }

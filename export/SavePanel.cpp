@@ -13,7 +13,8 @@ public:
 
     void setAllowedFileTypes(const QStringList& types) override { this->types = types; }
 
-    void beginSheetModalForWindow(QWidget& window, Completion completion) override {
+    void beginSheetModalForWindow(QWidget& window, Completion completion) override
+    {
         auto* dialog = new QFileDialog(&window, title);
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
@@ -30,14 +31,16 @@ public:
         dialog->open();
     }
 
-    std::optional<QString> url() const override {
+    std::optional<QString> url() const override
+    {
         if (chosen.isEmpty())
             return std::nullopt;
         return chosen;
     }
 
 private:
-    QString nameFilter() const {
+    QString nameFilter() const
+    {
         QStringList patterns;
         for (const QString& type : types)
             patterns << QStringLiteral("*.") + type;
@@ -49,19 +52,22 @@ private:
     QString chosen;
 };
 
-SavePanelFactory& currentFactory() {
+SavePanelFactory& currentFactory()
+{
     static SavePanelFactory factory;
     return factory;
 }
 
 } // namespace
 
-std::unique_ptr<SavePanel> makeSavePanel() {
+std::unique_ptr<SavePanel> makeSavePanel()
+{
     if (currentFactory())
         return currentFactory()();
     return std::make_unique<FileDialogSavePanel>();
 }
 
-void setSavePanelFactory(SavePanelFactory factory) {
+void setSavePanelFactory(SavePanelFactory factory)
+{
     currentFactory() = std::move(factory);
 }

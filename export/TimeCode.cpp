@@ -9,7 +9,8 @@
 
 namespace {
 
-qsizetype graphemeCount(const QString& text) {
+qsizetype graphemeCount(const QString& text)
+{
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype count = 0;
     while (finder.toNextBoundary() != -1)
@@ -17,7 +18,8 @@ qsizetype graphemeCount(const QString& text) {
     return count;
 }
 
-QString padToTwo(const QString& text, bool padOnRight) {
+QString padToTwo(const QString& text, bool padOnRight)
+{
     switch (graphemeCount(text)) {
     case 0:
         return QStringLiteral("00");
@@ -31,7 +33,8 @@ QString padToTwo(const QString& text, bool padOnRight) {
 // Carries whole sixties of `lower` into `upper`, writing both back. The sums are
 // kept in 64 bits and written exactly, so no input can make them wrap.
 void carrySixties(std::int64_t lower, std::int64_t& upper, QLineEdit& lowerField,
-                  QLineEdit& upperField) {
+                  QLineEdit& upperField)
+{
     if (lower < 60)
         return;
     const std::int64_t carried = lower / 60;
@@ -42,7 +45,8 @@ void carrySixties(std::int64_t lower, std::int64_t& upper, QLineEdit& lowerField
 
 } // namespace
 
-QString timeCodeFromFields(const TimeFieldGroup& group) {
+QString timeCodeFromFields(const TimeFieldGroup& group)
+{
     QLineEdit& hoursField = requiredControl(group.hours);
     QLineEdit& minutesField = requiredControl(group.minutes);
     QLineEdit& secondsField = requiredControl(group.seconds);
@@ -60,10 +64,12 @@ QString timeCodeFromFields(const TimeFieldGroup& group) {
            padFractionComponent(fractionField.text());
 }
 
-QString padTimeComponent(const QString& text) {
+QString padTimeComponent(const QString& text)
+{
     return padToTwo(text, false);
 }
 
-QString padFractionComponent(const QString& text) {
+QString padFractionComponent(const QString& text)
+{
     return padToTwo(text, true);
 }

@@ -8,11 +8,13 @@
 #include <QUrl>
 
 DropView::DropView(QWidget* parent)
-    : QWidget(parent) {
+    : QWidget(parent)
+{
     setAcceptDrops(true);
 }
 
-std::optional<QString> DropView::firstFilename(const QMimeData* data) {
+std::optional<QString> DropView::firstFilename(const QMimeData* data)
+{
     if (data == nullptr || !data->hasUrls())
         return std::nullopt;
     const QList<QUrl> urls = data->urls();
@@ -21,14 +23,16 @@ std::optional<QString> DropView::firstFilename(const QMimeData* data) {
     return urls.first().toLocalFile();
 }
 
-void DropView::paintEvent(QPaintEvent*) {
+void DropView::paintEvent(QPaintEvent*)
+{
     QPainter painter(this);
     painter.fillRect(rect(), background);
     painter.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, tr("Drop a video file here"));
 }
 
-void DropView::dragEnterEvent(QDragEnterEvent* event) {
+void DropView::dragEnterEvent(QDragEnterEvent* event)
+{
     if (!firstFilename(event->mimeData())) {
         event->ignore();
         return;
@@ -38,12 +42,14 @@ void DropView::dragEnterEvent(QDragEnterEvent* event) {
     event->accept();
 }
 
-void DropView::dragLeaveEvent(QDragLeaveEvent* event) {
+void DropView::dragLeaveEvent(QDragLeaveEvent* event)
+{
     setBackgroundColor(restingColor);
     event->accept();
 }
 
-void DropView::dropEvent(QDropEvent* event) {
+void DropView::dropEvent(QDropEvent* event)
+{
     if (performDragOperation(event->mimeData())) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
@@ -53,7 +59,8 @@ void DropView::dropEvent(QDropEvent* event) {
     draggingEnded();
 }
 
-bool DropView::performDragOperation(const QMimeData* data) {
+bool DropView::performDragOperation(const QMimeData* data)
+{
     const std::optional<QString> path = firstFilename(data);
     if (!path)
         return false;
@@ -63,13 +70,15 @@ bool DropView::performDragOperation(const QMimeData* data) {
 
 // Hands over the last path dropped here, even when this drag brought none of
 // its own: the file already chosen is announced again.
-void DropView::draggingEnded() {
+void DropView::draggingEnded()
+{
     setBackgroundColor(restingColor);
     if (storedPath)
         emit fileDropped(*storedPath);
 }
 
-void DropView::setBackgroundColor(const QColor& color) {
+void DropView::setBackgroundColor(const QColor& color)
+{
     if (background == color)
         return;
     background = color;

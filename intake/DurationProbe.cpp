@@ -10,12 +10,14 @@
 
 namespace {
 
-QString probeAnswer(const QString& path) {
+QString probeAnswer(const QString& path)
+{
     return runResourceTool(QStringLiteral("ffprobe"), probeArguments(path), probeTimeLimit)
         .value_or(QString());
 }
 
-void showDuration(QPointer<QLineEdit> field, const QString& text) {
+void showDuration(QPointer<QLineEdit> field, const QString& text)
+{
     QMetaObject::invokeMethod(
         qApp,
         [field, text] {
@@ -27,7 +29,8 @@ void showDuration(QPointer<QLineEdit> field, const QString& text) {
 
 } // namespace
 
-QStringList probeArguments(const QString& path) {
+QStringList probeArguments(const QString& path)
+{
     return {QStringLiteral("-i"),
             path,
             QStringLiteral("-show_entries"),
@@ -39,7 +42,8 @@ QStringList probeArguments(const QString& path) {
             QStringLiteral("csv")};
 }
 
-void probeDuration(const QString& path, QLineEdit* field) {
+void probeDuration(const QString& path, QLineEdit* field)
+{
     QMetaObject::invokeMethod(
         qApp,
         [path, field = QPointer<QLineEdit>(field)] {

@@ -11,7 +11,8 @@ namespace {
 constexpr std::int64_t stepsPerSecond = 24;
 constexpr std::int64_t fractionScale = 1'000'000;
 
-QString withoutWhitespace(const QString& text) {
+QString withoutWhitespace(const QString& text)
+{
     QString compact;
     compact.reserve(text.size());
     for (const QChar c : text) {
@@ -22,7 +23,8 @@ QString withoutWhitespace(const QString& text) {
 }
 
 // A signed decimal integer and nothing else: an optional sign, then digits.
-std::optional<std::int64_t> parseDecimalInt64(const QString& text) {
+std::optional<std::int64_t> parseDecimalInt64(const QString& text)
+{
     const QByteArray latin = text.toLatin1();
     const char* first = latin.constData();
     const char* last = first + latin.size();
@@ -40,7 +42,8 @@ std::optional<std::int64_t> parseDecimalInt64(const QString& text) {
 
 // N millionths of a second in whole 24ths, truncated toward zero. Splitting N
 // into whole seconds and the rest keeps every product within 64 bits.
-std::int64_t stepsFromMillionths(std::int64_t millionths) {
+std::int64_t stepsFromMillionths(std::int64_t millionths)
+{
     const std::int64_t seconds = millionths / fractionScale;
     const std::int64_t rest = millionths % fractionScale;
     return seconds * stepsPerSecond + rest * stepsPerSecond / fractionScale;
@@ -48,7 +51,8 @@ std::int64_t stepsFromMillionths(std::int64_t millionths) {
 
 } // namespace
 
-QString durationTextFromProbeOutput(const QString& output) {
+QString durationTextFromProbeOutput(const QString& output)
+{
     const QString compact = withoutWhitespace(output);
     const QStringList fields = compact.split(u',', Qt::SkipEmptyParts);
     if (fields.size() < 2)

@@ -9,27 +9,31 @@
 
 namespace {
 
-void reportMissingProgram(const QString& program) {
+void reportMissingProgram(const QString& program)
+{
     const QByteArray line = QStringLiteral("velborn-trimlet: no program \"%1\" in %2\n")
                                 .arg(program, resourceFolder())
                                 .toUtf8();
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
 }
 
-void reportFailedStart(const QString& path, const QString& reason) {
+void reportFailedStart(const QString& path, const QString& reason)
+{
     const QByteArray line =
         QStringLiteral("velborn-trimlet: cannot start %1: %2\n").arg(path, reason).toUtf8();
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
 }
 
-int waitArgument(ToolTimeLimit limit) {
+int waitArgument(ToolTimeLimit limit)
+{
     return limit ? static_cast<int>(limit->count()) : -1;
 }
 
 } // namespace
 
 std::optional<QByteArray> runResourceToolBytes(const QString& program, const QStringList& arguments,
-                                               ToolTimeLimit limit) {
+                                               ToolTimeLimit limit)
+{
     const QString path = pathForResource(program);
     if (path.isEmpty()) {
         reportMissingProgram(program);
@@ -54,14 +58,16 @@ std::optional<QByteArray> runResourceToolBytes(const QString& program, const QSt
 }
 
 std::optional<QString> runResourceTool(const QString& program, const QStringList& arguments,
-                                       ToolTimeLimit limit) {
+                                       ToolTimeLimit limit)
+{
     const std::optional<QByteArray> output = runResourceToolBytes(program, arguments, limit);
     if (!output)
         return std::nullopt;
     return decodeUtf8(*output);
 }
 
-std::optional<QString> decodeUtf8(const QByteArray& bytes) {
+std::optional<QString> decodeUtf8(const QByteArray& bytes)
+{
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
                                                        QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);

@@ -12,12 +12,14 @@ namespace {
 
 class AppDelegateTest : public ApplicationFixture {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         // Answers like ffprobe, naming the file so each drop can be told apart.
         tools.addScript("ffprobe", R"(echo "format,0:00:0${2##*/}.500000")");
     }
 
-    QStringList timeFieldTexts() const {
+    QStringList timeFieldTexts() const
+    {
         QStringList texts;
         for (QLineEdit* field :
              {delegate.startHH(), delegate.startMM(), delegate.startSS(), delegate.startFFF(),
@@ -29,13 +31,15 @@ protected:
     ToolFolder tools;
 };
 
-TEST_F(AppDelegateTest, LaunchesIdleWithNothingToSave) {
+TEST_F(AppDelegateTest, LaunchesIdleWithNothingToSave)
+{
     EXPECT_FALSE(delegate.saveClipButton()->isEnabled());
     EXPECT_TRUE(delegate.clipProgress()->isHidden());
     EXPECT_EQ(delegate.droppedFilename(), std::nullopt);
 }
 
-TEST_F(AppDelegateTest, ADropShowsTheWholePathAndProbesIt) {
+TEST_F(AppDelegateTest, ADropShowsTheWholePathAndProbesIt)
+{
     const QStringList timesBefore = timeFieldTexts();
     const QString path = "/home/user/Videos/holiday 2026/day one/5";
     ASSERT_TRUE(dragAndDropFiles(dropView(), {path, "/elsewhere/9"}));
@@ -52,7 +56,8 @@ TEST_F(AppDelegateTest, ADropShowsTheWholePathAndProbesIt) {
     EXPECT_EQ(timeFieldTexts(), timesBefore);
 }
 
-TEST_F(AppDelegateTest, ASecondDropReplacesTheFirst) {
+TEST_F(AppDelegateTest, ASecondDropReplacesTheFirst)
+{
     ASSERT_TRUE(dragAndDropFiles(dropView(), {"/v/1"}));
     ASSERT_TRUE(dragAndDropFiles(dropView(), {"/v/2"}));
     EXPECT_EQ(delegate.droppedFileNameLabel()->text(), "/v/2");
@@ -64,14 +69,16 @@ TEST_F(AppDelegateTest, ASecondDropReplacesTheFirst) {
     EXPECT_EQ(delegate.durationTextField()->text(), "0:00:02.12");
 }
 
-TEST_F(AppDelegateTest, ADropDuringAnExportEnablesSave) {
+TEST_F(AppDelegateTest, ADropDuringAnExportEnablesSave)
+{
     enterBusyState(*delegate.clipProgress(), *delegate.saveClipButton());
     delegate.fileDropped("/v/3");
     EXPECT_TRUE(delegate.saveClipButton()->isEnabled());
     EXPECT_TRUE(isBusyIndicatorRunning(*delegate.clipProgress()));
 }
 
-TEST_F(AppDelegateTest, TheLabelShowsAPathAsPlainText) {
+TEST_F(AppDelegateTest, TheLabelShowsAPathAsPlainText)
+{
     const QString path = "/v/<b>not bold</b> & more";
     delegate.fileDropped(path);
     EXPECT_EQ(delegate.droppedFileNameLabel()->textFormat(), Qt::PlainText);
@@ -85,7 +92,8 @@ struct BadProbeCase {
 
 class BadProbe : public AppDelegateTest, public testing::WithParamInterface<BadProbeCase> {};
 
-TEST_P(BadProbe, ClearsTheDurationAndPrintsAnEmptyLine) {
+TEST_P(BadProbe, ClearsTheDurationAndPrintsAnEmptyLine)
+{
     if (GetParam().script)
         tools.addScript("ffprobe", GetParam().script);
     else
@@ -108,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, BadProbe,
                                          BadProbeCase{"Missing", nullptr}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(AppDelegateTest, TerminationLeavesEverythingAsItWas) {
+TEST_F(AppDelegateTest, TerminationLeavesEverythingAsItWas)
+{
     delegate.fileDropped("/v/6");
     const QStringList times = timeFieldTexts();
     delegate.applicationWillTerminate();

@@ -10,7 +10,8 @@
 // The application as main() puts it together, launched but not shown.
 class ApplicationFixture : public testing::Test {
 protected:
-    ApplicationFixture() {
+    ApplicationFixture()
+    {
         window.connectDelegate(delegate);
         delegate.applicationDidFinishLaunching();
     }
@@ -33,11 +34,13 @@ public:
     };
 
     explicit ScriptedSavePanel(std::shared_ptr<Record> record)
-        : record(std::move(record)) {}
+        : record(std::move(record))
+    {}
 
     void setTitle(const QString& title) override { record->title = title; }
     void setAllowedFileTypes(const QStringList& types) override { record->types = types; }
-    void beginSheetModalForWindow(QWidget& window, Completion completion) override {
+    void beginSheetModalForWindow(QWidget& window, Completion completion) override
+    {
         record->window = &window;
         record->completion = std::move(completion);
     }
@@ -50,7 +53,8 @@ private:
 // Makes every save panel a scripted one; answer() replies to the latest.
 class ScriptedSavePanels {
 public:
-    ScriptedSavePanels() {
+    ScriptedSavePanels()
+    {
         setSavePanelFactory([this] {
             records.push_back(std::make_shared<ScriptedSavePanel::Record>());
             return std::make_unique<ScriptedSavePanel>(records.back());
@@ -58,7 +62,8 @@ public:
     }
     ~ScriptedSavePanels() { setSavePanelFactory(nullptr); }
 
-    void answer(qint64 response, std::optional<QString> url = std::nullopt) {
+    void answer(qint64 response, std::optional<QString> url = std::nullopt)
+    {
         const auto record = records.back();
         record->url = std::move(url);
         const auto completion = std::move(record->completion);

@@ -14,14 +14,16 @@ namespace {
 // One generated ten-second source with video and a sine tone, shared by all.
 class ClipEndToEnd : public ApplicationFixture {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         sourceFolder = new QTemporaryDir;
         source = sourceFolder->filePath("source clip ünïcode.mp4");
         ASSERT_TRUE(makeTestClip(source, 10.0));
     }
     static void TearDownTestSuite() { delete sourceFolder; }
 
-    void SetUp() override {
+    void SetUp() override
+    {
         delegate.fileDropped(source);
         setFields({delegate.startHH(), delegate.startMM(), delegate.startSS(), delegate.startFFF()},
                   {"0", "0", "2", "5"});
@@ -29,18 +31,21 @@ protected:
                   {"0", "0", "3", ""});
     }
 
-    static void setFields(std::initializer_list<QLineEdit*> fields, QStringList texts) {
+    static void setFields(std::initializer_list<QLineEdit*> fields, QStringList texts)
+    {
         for (QLineEdit* field : fields)
             field->setText(texts.takeFirst());
     }
 
-    void startExport(const QString& output) {
+    void startExport(const QString& output)
+    {
         delegate.saveClip();
         panels.answer(1, output);
         ASSERT_TRUE(isBusyIndicatorRunning(*delegate.clipProgress()));
     }
 
-    void exportAndWait(const QString& output) {
+    void exportAndWait(const QString& output)
+    {
         startExport(output);
         ASSERT_TRUE(processEventsUntil([&] { return delegate.saveClipButton()->isEnabled(); },
                                        std::chrono::seconds(120)));
@@ -55,7 +60,8 @@ protected:
     QTemporaryDir outputs;
 };
 
-TEST_F(ClipEndToEnd, WritesAThreeSecondClipWithVideoAndAudio) {
+TEST_F(ClipEndToEnd, WritesAThreeSecondClipWithVideoAndAudio)
+{
     const QString output = outputs.filePath("clip.mp4");
     exportAndWait(output);
     const MediaFacts facts = probeMediaFacts(output);
@@ -64,7 +70,8 @@ TEST_F(ClipEndToEnd, WritesAThreeSecondClipWithVideoAndAudio) {
     EXPECT_TRUE(facts.streamKinds.contains("audio"));
 }
 
-TEST_F(ClipEndToEnd, RemoveAudioLeavesTheAudioOut) {
+TEST_F(ClipEndToEnd, RemoveAudioLeavesTheAudioOut)
+{
     delegate.removeAudioButton()->setChecked(true);
     const QString output = outputs.filePath("silent.mp4");
     exportAndWait(output);
@@ -73,7 +80,8 @@ TEST_F(ClipEndToEnd, RemoveAudioLeavesTheAudioOut) {
     EXPECT_NEAR(facts.durationSeconds, 3.0, 0.1);
 }
 
-TEST_F(ClipEndToEnd, CopesWithAwkwardFileNames) {
+TEST_F(ClipEndToEnd, CopesWithAwkwardFileNames)
+{
     const QString input = outputs.filePath("-in put, «ø».mp4");
     ASSERT_TRUE(QFile::copy(source, input));
     delegate.fileDropped(input);
@@ -82,7 +90,8 @@ TEST_F(ClipEndToEnd, CopesWithAwkwardFileNames) {
     EXPECT_NEAR(probeMediaFacts(output).durationSeconds, 3.0, 0.1);
 }
 
-TEST_F(ClipEndToEnd, AnUnwritableOutputEndsTheBusyStateAndPrintsWhy) {
+TEST_F(ClipEndToEnd, AnUnwritableOutputEndsTheBusyStateAndPrintsWhy)
+{
     const QString output = outputs.filePath("no such folder/clip.mp4");
     testing::internal::CaptureStdout();
     exportAndWait(output);
@@ -93,7 +102,8 @@ TEST_F(ClipEndToEnd, AnUnwritableOutputEndsTheBusyStateAndPrintsWhy) {
 
 // Quitting runs what main does after its event loop: the window goes away and
 // the running jobs are waited for.
-TEST_F(ClipEndToEnd, QuittingDuringAnExportLeavesACompleteClip) {
+TEST_F(ClipEndToEnd, QuittingDuringAnExportLeavesACompleteClip)
+{
     const QString output = outputs.filePath("at quit.mp4");
     startExport(output);
     window.close();

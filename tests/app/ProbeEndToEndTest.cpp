@@ -16,7 +16,8 @@ protected:
     QTemporaryDir folder;
 };
 
-TEST_P(ProbeEndToEnd, ADroppedClipShowsItsDuration) {
+TEST_P(ProbeEndToEnd, ADroppedClipShowsItsDuration)
+{
     const QString path = folder.filePath(QString::fromUtf8(GetParam()));
     ASSERT_TRUE(makeTestClip(path, 3.0));
 
@@ -31,7 +32,8 @@ INSTANTIATE_TEST_SUITE_P(Names, ProbeEndToEnd,
                          testing::Values("plain.mp4", "with blanks, a comma and Ünïcödé.mkv",
                                          "-leading dash 'quoted'.mp4"));
 
-TEST_F(ApplicationFixture, ANonVideoFileShowsAnEmptyDuration) {
+TEST_F(ApplicationFixture, ANonVideoFileShowsAnEmptyDuration)
+{
     BuildToolFolder tools;
     QTemporaryDir folder;
     const QString path = folder.filePath("notes.txt");

@@ -16,7 +16,8 @@ constexpr const char* recordingFfmpeg =
 
 class SaveFlowTest : public ApplicationFixture {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         tools.addScript("ffprobe", "echo format,0:00:10.000000");
         tools.addScript("ffmpeg", recordingFfmpeg);
         delegate.fileDropped("/videos/source clip.mov");
@@ -26,12 +27,14 @@ protected:
                   {"0", "0", "90", ""});
     }
 
-    static void setFields(std::initializer_list<QLineEdit*> fields, QStringList texts) {
+    static void setFields(std::initializer_list<QLineEdit*> fields, QStringList texts)
+    {
         for (QLineEdit* field : fields)
             field->setText(texts.takeFirst());
     }
 
-    QStringList fieldTexts() const {
+    QStringList fieldTexts() const
+    {
         QStringList texts;
         for (QLineEdit* field :
              {delegate.startHH(), delegate.startMM(), delegate.startSS(), delegate.startFFF(),
@@ -40,12 +43,14 @@ protected:
         return texts;
     }
 
-    bool busy() const {
+    bool busy() const
+    {
         return isBusyIndicatorRunning(*delegate.clipProgress()) &&
                !delegate.saveClipButton()->isEnabled();
     }
 
-    QStringList exportTo(const QString& name) {
+    QStringList exportTo(const QString& name)
+    {
         const QString output = tools.filePath(name);
         delegate.saveClip();
         panels.answer(1, output);
@@ -60,7 +65,8 @@ protected:
     ScriptedSavePanels panels;
 };
 
-TEST_F(SaveFlowTest, AsksForAnMp4FileOnTheWindow) {
+TEST_F(SaveFlowTest, AsksForAnMp4FileOnTheWindow)
+{
     delegate.saveClip();
     ASSERT_EQ(panels.records.size(), 1u);
     EXPECT_EQ(panels.records[0]->title, "Save as MP4 file");
@@ -77,7 +83,8 @@ struct CancelCase {
 
 class SaveFlowCancel : public SaveFlowTest, public testing::WithParamInterface<CancelCase> {};
 
-TEST_P(SaveFlowCancel, LeavesTheFieldsAloneAndEndsTheBusyState) {
+TEST_P(SaveFlowCancel, LeavesTheFieldsAloneAndEndsTheBusyState)
+{
     const QStringList before = fieldTexts();
     delegate.saveClip();
     panels.answer(GetParam().response, GetParam().url);
@@ -97,14 +104,16 @@ INSTANTIATE_TEST_SUITE_P(Responses, SaveFlowCancel,
                                          CancelCase{"OkWithoutAFile", 1, std::nullopt}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SaveFlowTest, OkNormalisesBothGroupsAndStartsTheJob) {
+TEST_F(SaveFlowTest, OkNormalisesBothGroupsAndStartsTheJob)
+{
     EXPECT_EQ(exportTo("out.mp4"),
               (QStringList{"-y", "-ss", "00:02:15.50", "-i", "/videos/source clip.mov", "-t",
                            "00:01:30.00", "-qscale", "0", tools.filePath("out.mp4")}));
     EXPECT_EQ(fieldTexts(), (QStringList{"", "2", "15", "5", "0", "1", "30", ""}));
 }
 
-TEST_F(SaveFlowTest, OkIsBusyUntilTheJobHasFinished) {
+TEST_F(SaveFlowTest, OkIsBusyUntilTheJobHasFinished)
+{
     tools.addScript("ffmpeg",
                     R"(for a; do out="$a"; done; while [ ! -e "$out.go" ]; do sleep 0.02; done)");
     delegate.saveClip();
@@ -118,7 +127,8 @@ TEST_F(SaveFlowTest, OkIsBusyUntilTheJobHasFinished) {
     EXPECT_TRUE(delegate.clipProgress()->isHidden());
 }
 
-TEST_F(SaveFlowTest, TakesTheInputFromTheLabel) {
+TEST_F(SaveFlowTest, TakesTheInputFromTheLabel)
+{
     delegate.droppedFileNameLabel()->setText("/edited/by hand.mkv");
     const QStringList arguments = exportTo("label.mp4");
     ASSERT_GE(arguments.size(), 5);
@@ -132,7 +142,8 @@ struct AudioCase {
 
 class SaveFlowAudio : public SaveFlowTest, public testing::WithParamInterface<AudioCase> {};
 
-TEST_P(SaveFlowAudio, LeavesAudioOutOnlyWhenChecked) {
+TEST_P(SaveFlowAudio, LeavesAudioOutOnlyWhenChecked)
+{
     delegate.removeAudioButton()->setTristate(true);
     delegate.removeAudioButton()->setCheckState(GetParam().state);
     const QStringList arguments = exportTo("audio.mp4");
@@ -147,7 +158,8 @@ INSTANTIATE_TEST_SUITE_P(States, SaveFlowAudio,
                          testing::Values(AudioCase{Qt::Checked, 11}, AudioCase{Qt::Unchecked, 10},
                                          AudioCase{Qt::PartiallyChecked, 10}));
 
-TEST(RemoveAudioState, UsesTheApplicationsOwnNumbers) {
+TEST(RemoveAudioState, UsesTheApplicationsOwnNumbers)
+{
     QCheckBox box;
     box.setTristate(true);
     box.setCheckState(Qt::Checked);
@@ -158,7 +170,8 @@ TEST(RemoveAudioState, UsesTheApplicationsOwnNumbers) {
     EXPECT_EQ(removeAudioStateOf(box), -1);
 }
 
-TEST_F(SaveFlowTest, TwoExportsRunSideBySideAndTheFirstToFinishEndsTheBusyState) {
+TEST_F(SaveFlowTest, TwoExportsRunSideBySideAndTheFirstToFinishEndsTheBusyState)
+{
     tools.addScript("ffmpeg", R"(for a; do out="$a"; done; touch "$out.started"
                                  while [ ! -e "$out.go" ]; do sleep 0.02; done)");
     const QString first = tools.filePath("first.mp4");

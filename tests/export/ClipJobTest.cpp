@@ -12,7 +12,8 @@
 
 namespace {
 
-ClipRequest requestWithAudioState(std::int64_t state) {
+ClipRequest requestWithAudioState(std::int64_t state)
+{
     ClipRequest request;
     request.removeAudioState = state;
     request.startTime = "00:00:02.50";
@@ -29,7 +30,8 @@ struct ArgumentsCase {
 
 class ClipArguments : public testing::TestWithParam<ArgumentsCase> {};
 
-TEST_P(ClipArguments, PutsNoAudioFlagDirectlyBeforeTheOutput) {
+TEST_P(ClipArguments, PutsNoAudioFlagDirectlyBeforeTheOutput)
+{
     QStringList expected{"-y", "-ss",         "00:00:02.50", "-i", "/in/my clip, \"final\".mov",
                          "-t", "00:00:03.00", "-qscale",     "0"};
     if (GetParam().withoutAudio)
@@ -50,7 +52,8 @@ public:
     QPointer<QProgressBar> progress = new QProgressBar;
     QPointer<QPushButton> button = new QPushButton;
 
-    ~FakeDelegate() override {
+    ~FakeDelegate() override
+    {
         delete progress;
         delete button;
     }
@@ -58,27 +61,31 @@ public:
 
 class FinishClipJob : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         delegate = std::make_unique<FakeDelegate>();
         enterBusyState(*delegate->progress, *delegate->button);
     }
     std::unique_ptr<FakeDelegate> delegate;
 };
 
-TEST_F(FinishClipJob, EndsTheBusyState) {
+TEST_F(FinishClipJob, EndsTheBusyState)
+{
     finishClipJob(delegate.get(), nullptr);
     EXPECT_FALSE(isBusyIndicatorRunning(*delegate->progress));
     EXPECT_TRUE(delegate->progress->isHidden());
     EXPECT_TRUE(delegate->button->isEnabled());
 }
 
-TEST_F(FinishClipJob, SkipsControlsThatAreGone) {
+TEST_F(FinishClipJob, SkipsControlsThatAreGone)
+{
     delete delegate->progress;
     finishClipJob(delegate.get(), nullptr);
     EXPECT_TRUE(delegate->button->isEnabled());
 }
 
-TEST_F(FinishClipJob, DoesNothingWhenTheDelegateIsGone) {
+TEST_F(FinishClipJob, DoesNothingWhenTheDelegateIsGone)
+{
     QPointer<ClipJobDelegate> gone = delegate.get();
     delegate.reset();
     EXPECT_TRUE(gone.isNull());
@@ -90,7 +97,8 @@ protected:
     ToolFolder tools;
 };
 
-TEST_F(ClipJobRun, PrintsWhatFfmpegSaidAndEndsTheBusyState) {
+TEST_F(ClipJobRun, PrintsWhatFfmpegSaidAndEndsTheBusyState)
+{
     tools.addScript("ffmpeg", R"(printf 'frame=1\nbad \377 byte\n' >&2)");
     FakeDelegate delegate;
     enterBusyState(*delegate.progress, *delegate.button);
@@ -106,14 +114,16 @@ TEST_F(ClipJobRun, PrintsWhatFfmpegSaidAndEndsTheBusyState) {
     EXPECT_TRUE(delegate.progress->isHidden());
 }
 
-TEST_F(ClipJobRun, SilentFfmpegPrintsAnEmptyLine) {
+TEST_F(ClipJobRun, SilentFfmpegPrintsAnEmptyLine)
+{
     tools.addScript("ffmpeg", "exit 1");
     testing::internal::CaptureStdout();
     runClipJob(requestWithAudioState(0));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n");
 }
 
-TEST_F(ClipJobRun, MissingFfmpegStillEndsTheBusyState) {
+TEST_F(ClipJobRun, MissingFfmpegStillEndsTheBusyState)
+{
     FakeDelegate delegate;
     enterBusyState(*delegate.progress, *delegate.button);
     ClipRequest request = requestWithAudioState(0);
@@ -125,7 +135,8 @@ TEST_F(ClipJobRun, MissingFfmpegStillEndsTheBusyState) {
     EXPECT_TRUE(processEventsUntil([&] { return delegate.button->isEnabled(); }));
 }
 
-int threadsNamedVelborn() {
+int threadsNamedVelborn()
+{
     int count = 0;
     const QDir tasks("/proc/self/task");
     for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
@@ -136,7 +147,8 @@ int threadsNamedVelborn() {
     return count;
 }
 
-TEST_F(ClipJobRun, JobsRunSideBySideOnThreadsOfTheirOwn) {
+TEST_F(ClipJobRun, JobsRunSideBySideOnThreadsOfTheirOwn)
+{
     // Each fake ffmpeg waits until the test lets its own output file appear.
     tools.addScript("ffmpeg", R"(for a; do out="$a"; done; touch "$out.started"
                                  while [ ! -e "$out.go" ]; do sleep 0.02; done)");

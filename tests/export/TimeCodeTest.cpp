@@ -20,7 +20,8 @@ struct TimeCodeCase {
 // Four real fields that record every text written into them by the code.
 class TimeFields {
 public:
-    explicit TimeFields(const std::array<const char*, 4>& texts) {
+    explicit TimeFields(const std::array<const char*, 4>& texts)
+    {
         for (std::size_t i = 0; i < fields.size(); ++i) {
             fields[i].setText(QString::fromUtf8(texts[i]));
             QObject::connect(&fields[i], &QLineEdit::textChanged, [this, i](const QString& text) {
@@ -40,7 +41,8 @@ private:
 
 class TimeCodeFromFields : public testing::TestWithParam<TimeCodeCase> {};
 
-TEST_P(TimeCodeFromFields, NormalisesWritesBackAndFormats) {
+TEST_P(TimeCodeFromFields, NormalisesWritesBackAndFormats)
+{
     TimeFields fields(GetParam().fields);
     EXPECT_EQ(timeCodeFromFields(fields.group()), QString::fromUtf8(GetParam().timeCode));
     EXPECT_EQ(fields.writes, GetParam().writes);
@@ -93,7 +95,8 @@ struct IntValueCase {
 
 class IntValueOfText : public testing::TestWithParam<IntValueCase> {};
 
-TEST_P(IntValueOfText, ReadsLeadingDecimalNumber) {
+TEST_P(IntValueOfText, ReadsLeadingDecimalNumber)
+{
     EXPECT_EQ(intValueOfText(QString::fromUtf8(GetParam().text)), GetParam().value);
 }
 

@@ -15,7 +15,8 @@ struct FirstFilenameCase {
 
 class FirstFilename : public testing::TestWithParam<FirstFilenameCase> {};
 
-TEST_P(FirstFilename, TakesOnlyALocalFileInFirstPlace) {
+TEST_P(FirstFilename, TakesOnlyALocalFileInFirstPlace)
+{
     const auto data = mimeWithUrls(GetParam().urls);
     EXPECT_EQ(DropView::firstFilename(data.get()), GetParam().expected);
 }
@@ -39,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
         FirstFilenameCase{"NoUrls", {}, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FirstFilename, RefusesADragOfPlainText) {
+TEST(FirstFilename, RefusesADragOfPlainText)
+{
     QMimeData text;
     text.setText("/videos/clip.mp4");
     EXPECT_EQ(DropView::firstFilename(&text), std::nullopt);
@@ -51,7 +53,8 @@ protected:
     QSignalSpy dropped{&view, &DropView::fileDropped};
 };
 
-TEST_F(DropViewTest, LightsUpOnlyWhileAnAcceptableDragIsOver) {
+TEST_F(DropViewTest, LightsUpOnlyWhileAnAcceptableDragIsOver)
+{
     EXPECT_EQ(view.backgroundColor(), QColor(Qt::white));
 
     const auto file = mimeWithFiles({"/v/clip.mp4"});
@@ -65,7 +68,8 @@ TEST_F(DropViewTest, LightsUpOnlyWhileAnAcceptableDragIsOver) {
     EXPECT_EQ(view.backgroundColor(), QColor(Qt::white));
 }
 
-TEST_F(DropViewTest, RefusesAWebLinkAndStaysWhite) {
+TEST_F(DropViewTest, RefusesAWebLinkAndStaysWhite)
+{
     const auto link = mimeWithUrls({QUrl("https://example.org/video.mp4")});
     EXPECT_FALSE(sendDragEnter(view, *link));
     EXPECT_EQ(view.backgroundColor(), QColor(Qt::white));
@@ -74,7 +78,8 @@ TEST_F(DropViewTest, RefusesAWebLinkAndStaysWhite) {
     EXPECT_EQ(dropped.count(), 0);
 }
 
-TEST_F(DropViewTest, AnnouncesTheFirstFileOfEachDrop) {
+TEST_F(DropViewTest, AnnouncesTheFirstFileOfEachDrop)
+{
     EXPECT_TRUE(dragAndDropFiles(view, {"/v/one.mp4", "/v/ignored.mp4"}));
     EXPECT_TRUE(dragAndDropFiles(view, {"/v/two.mkv"}));
 
@@ -84,7 +89,8 @@ TEST_F(DropViewTest, AnnouncesTheFirstFileOfEachDrop) {
     EXPECT_EQ(view.filePath(), QString("/v/two.mkv"));
 }
 
-TEST_F(DropViewTest, ADragThatPassesOverHandsNothingOver) {
+TEST_F(DropViewTest, ADragThatPassesOverHandsNothingOver)
+{
     ASSERT_TRUE(dragAndDropFiles(view, {"/v/kept.mp4"}));
     const auto other = mimeWithFiles({"/v/other.mp4"});
     EXPECT_TRUE(sendDragEnter(view, *other));

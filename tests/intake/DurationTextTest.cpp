@@ -11,7 +11,8 @@ struct Conversion {
 
 class DurationText : public testing::TestWithParam<Conversion> {};
 
-TEST_P(DurationText, ConvertsTheProbeAnswer) {
+TEST_P(DurationText, ConvertsTheProbeAnswer)
+{
     EXPECT_EQ(durationTextFromProbeOutput(QString::fromUtf8(GetParam().answer)),
               QString::fromUtf8(GetParam().text));
 }

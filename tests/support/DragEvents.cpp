@@ -5,39 +5,45 @@
 #include <QDragLeaveEvent>
 #include <QDropEvent>
 
-std::unique_ptr<QMimeData> mimeWithUrls(const QList<QUrl>& urls) {
+std::unique_ptr<QMimeData> mimeWithUrls(const QList<QUrl>& urls)
+{
     auto data = std::make_unique<QMimeData>();
     data->setUrls(urls);
     return data;
 }
 
-std::unique_ptr<QMimeData> mimeWithFiles(const QStringList& paths) {
+std::unique_ptr<QMimeData> mimeWithFiles(const QStringList& paths)
+{
     QList<QUrl> urls;
     for (const QString& path : paths)
         urls << QUrl::fromLocalFile(path);
     return mimeWithUrls(urls);
 }
 
-bool sendDragEnter(QWidget& target, const QMimeData& data) {
+bool sendDragEnter(QWidget& target, const QMimeData& data)
+{
     QDragEnterEvent event(target.rect().center(), Qt::CopyAction | Qt::MoveAction, &data,
                           Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&target, &event);
     return event.isAccepted();
 }
 
-void sendDragLeave(QWidget& target) {
+void sendDragLeave(QWidget& target)
+{
     QDragLeaveEvent event;
     QCoreApplication::sendEvent(&target, &event);
 }
 
-bool sendDrop(QWidget& target, const QMimeData& data) {
+bool sendDrop(QWidget& target, const QMimeData& data)
+{
     QDropEvent event(QPointF(target.rect().center()), Qt::CopyAction | Qt::MoveAction, &data,
                      Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&target, &event);
     return event.isAccepted();
 }
 
-bool dragAndDropFiles(QWidget& target, const QStringList& paths) {
+bool dragAndDropFiles(QWidget& target, const QStringList& paths)
+{
     const std::unique_ptr<QMimeData> data = mimeWithFiles(paths);
     return sendDragEnter(target, *data) && sendDrop(target, *data);
 }

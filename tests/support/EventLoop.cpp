@@ -4,7 +4,8 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
-bool processEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+bool processEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
     const QDeadlineTimer deadline(limit);
     while (!done()) {
         if (deadline.hasExpired())

@@ -4,11 +4,13 @@
 
 namespace {
 
-QString buildTool(const QString& name) {
+QString buildTool(const QString& name)
+{
     return QStringLiteral(VELBORN_BUILD_RESOURCE_DIR "/") + name;
 }
 
-QString runTool(const QString& name, const QStringList& arguments) {
+QString runTool(const QString& name, const QStringList& arguments)
+{
     QProcess process;
     process.setStandardInputFile(QProcess::nullDevice());
     process.start(buildTool(name), arguments);
@@ -18,7 +20,8 @@ QString runTool(const QString& name, const QStringList& arguments) {
 
 } // namespace
 
-bool makeTestClip(const QString& path, double seconds, bool withAudio) {
+bool makeTestClip(const QString& path, double seconds, bool withAudio)
+{
     const QString length = QString::number(seconds);
     QStringList arguments{"-y",
                           "-v",
@@ -41,7 +44,8 @@ bool makeTestClip(const QString& path, double seconds, bool withAudio) {
     return process.waitForFinished(-1) && process.exitCode() == 0;
 }
 
-MediaFacts probeMediaFacts(const QString& path) {
+MediaFacts probeMediaFacts(const QString& path)
+{
     MediaFacts facts;
     const QString kinds = runTool(
         "ffprobe", {"-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0", path});

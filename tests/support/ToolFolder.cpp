@@ -4,15 +4,18 @@
 
 #include <QFile>
 
-ToolFolder::ToolFolder() {
+ToolFolder::ToolFolder()
+{
     overrideResourceFolder(folder.path());
 }
 
-ToolFolder::~ToolFolder() {
+ToolFolder::~ToolFolder()
+{
     overrideResourceFolder(QString());
 }
 
-void ToolFolder::addScript(const QString& name, const QString& body) {
+void ToolFolder::addScript(const QString& name, const QString& body)
+{
     QFile script(folder.filePath(name));
     if (!script.open(QIODevice::WriteOnly))
         qFatal("cannot write %s", qPrintable(script.fileName()));
@@ -21,10 +24,12 @@ void ToolFolder::addScript(const QString& name, const QString& body) {
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-BuildToolFolder::BuildToolFolder() {
+BuildToolFolder::BuildToolFolder()
+{
     overrideResourceFolder(QStringLiteral(VELBORN_BUILD_RESOURCE_DIR));
 }
 
-BuildToolFolder::~BuildToolFolder() {
+BuildToolFolder::~BuildToolFolder()
+{
     overrideResourceFolder(QString());
 }

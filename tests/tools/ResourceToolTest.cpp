@@ -17,7 +17,8 @@ struct OutputCase {
 
 class ResourceToolOutput : public testing::TestWithParam<OutputCase> {};
 
-TEST_P(ResourceToolOutput, GivesTheMergedOutputOrNothing) {
+TEST_P(ResourceToolOutput, GivesTheMergedOutputOrNothing)
+{
     ToolFolder tools;
     tools.addScript("tool", GetParam().script);
     EXPECT_EQ(runResourceTool("tool", {}), GetParam().expected);
@@ -37,7 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{"StandardInputIsEmpty", "cat; echo done", QString("done\n")}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ResourceTool, PassesEveryArgumentWholeAndUnchanged) {
+TEST(ResourceTool, PassesEveryArgumentWholeAndUnchanged)
+{
     ToolFolder tools;
     tools.addScript("tool", R"(for a in "$@"; do printf '[%s]\n' "$a"; done)");
     const QStringList arguments{"with blanks", "\"quoted\" 'both'", "-leading-dash", "",
@@ -49,7 +51,8 @@ TEST(ResourceTool, PassesEveryArgumentWholeAndUnchanged) {
     EXPECT_EQ(runResourceTool("tool", arguments), expected);
 }
 
-TEST(ResourceTool, FindsOnlyTheFileOfExactlyThatName) {
+TEST(ResourceTool, FindsOnlyTheFileOfExactlyThatName)
+{
     ToolFolder tools;
     tools.addScript("ffmpeg.sh", "echo wrong");
     EXPECT_EQ(runResourceTool("ffmpeg", {}), std::nullopt);
@@ -58,7 +61,8 @@ TEST(ResourceTool, FindsOnlyTheFileOfExactlyThatName) {
     EXPECT_EQ(runResourceTool("ffmpeg", {}), QString("right\n"));
 }
 
-TEST(ResourceTool, MissingOrUnstartableProgramGivesNothing) {
+TEST(ResourceTool, MissingOrUnstartableProgramGivesNothing)
+{
     ToolFolder tools;
     EXPECT_EQ(runResourceTool("ffprobe", {}), std::nullopt);
 
@@ -69,7 +73,8 @@ TEST(ResourceTool, MissingOrUnstartableProgramGivesNothing) {
     EXPECT_EQ(runResourceTool("ffprobe", {}), std::nullopt);
 }
 
-TEST(ResourceTool, KillsAProgramThatOutlivesItsLimit) {
+TEST(ResourceTool, KillsAProgramThatOutlivesItsLimit)
+{
     ToolFolder tools;
     tools.addScript("tool", "echo started; exec sleep 30");
 
@@ -79,7 +84,8 @@ TEST(ResourceTool, KillsAProgramThatOutlivesItsLimit) {
     EXPECT_LT(timer.elapsed(), 10'000);
 }
 
-TEST(ResourceTool, LeavesNoZombieBehind) {
+TEST(ResourceTool, LeavesNoZombieBehind)
+{
     ToolFolder tools;
     tools.addScript("tool", "echo $$");
     const std::optional<QString> pid = runResourceTool("tool", {});
