@@ -27,6 +27,8 @@ void DropView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), background);
+    painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DashLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
     painter.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, tr("Drop a video file here"));
 }
