@@ -26,7 +26,7 @@ public:
         QObject::connect(dialog, &QFileDialog::finished, dialog,
                          [this, dialog, completion = std::move(completion)](int result) {
                              chosen = dialog->selectedFiles().value(0);
-                             completion(result == QDialog::Accepted ? 1 : 0);
+                             completion(result); // QDialog::Accepted is 1, the OK answer
                          });
         dialog->open();
     }

@@ -1,27 +1,22 @@
 #include "ResourceTool.h"
 
 #include "ResourceFolder.h"
+#include "StandardOutput.h"
 
 #include <QProcess>
 #include <QStringDecoder>
-
-#include <cstdio>
 
 namespace {
 
 void reportMissingProgram(const QString& program)
 {
-    const QByteArray line = QStringLiteral("velborn-trimlet: no program \"%1\" in %2\n")
-                                .arg(program, resourceFolder())
-                                .toUtf8();
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    printErrorLine(
+        QStringLiteral("velborn-trimlet: no program \"%1\" in %2").arg(program, resourceFolder()));
 }
 
 void reportFailedStart(const QString& path, const QString& reason)
 {
-    const QByteArray line =
-        QStringLiteral("velborn-trimlet: cannot start %1: %2\n").arg(path, reason).toUtf8();
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    printErrorLine(QStringLiteral("velborn-trimlet: cannot start %1: %2").arg(path, reason));
 }
 
 int waitArgument(ToolTimeLimit limit)
