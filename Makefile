@@ -6,7 +6,8 @@ STAMP := $(BUILD_DIR)/.configured-$(PRESET)
 
 .PHONY: run test bench build deps format
 
-run: check-display build
+run: check-display $(STAMP)
+	cmake --build --preset $(PRESET) -j$$(nproc) --target velborn-trimlet
 	$(BUILD_DIR)/bin/velborn-trimlet
 
 test: build
@@ -28,10 +29,7 @@ $(STAMP): | deps
 
 .PHONY: check-display
 check-display:
-	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
-		echo "make run needs a graphical display, and neither DISPLAY nor WAYLAND_DISPLAY is set." >&2; \
-		exit 1; \
-	fi
+	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error make run needs a graphical display, and neither DISPLAY nor WAYLAND_DISPLAY is set))
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
