@@ -1,74 +1,74 @@
 #pragma once
 
 #include "AppDelegate.h"
-#include "DropView.h"
 #include "MainWindow.h"
 #include "SavePanel.h"
 
 #include <gtest/gtest.h>
 
-// The application as main() puts it together, launched but not shown.
+// A save panel the test answers by hand, whenever it likes.
+struct ScriptedSavePanel : SavePanel {
+    void setTitle(const QString& text) override { title = text; }
+    void setAllowedFileTypes(const QStringList& list) override { types = list; }
+    void beginSheetModalForWindow(QWidget& parent, Completion done) override
+    {
+        window = &parent;
+        completion = std::move(done);
+    }
+    std::optional<QString> url() const override { return chosen; }
+
+    QString title;
+    QStringList types;
+    QWidget* window = nullptr;
+    Completion completion;
+    std::optional<QString> chosen;
+};
+
+// The application as main() puts it together, launched but not shown, with
+// every save panel scripted.
 class ApplicationFixture : public testing::Test {
 protected:
     ApplicationFixture()
     {
         window.connectDelegate(delegate);
         delegate.applicationDidFinishLaunching();
-    }
-
-    DropView& dropView() { return *window.dropView(); }
-
-    MainWindow window;
-    AppDelegate delegate;
-};
-
-// A save panel that a test answers by hand, whenever it likes.
-class ScriptedSavePanel : public SavePanel {
-public:
-    struct Record {
-        QString title;
-        QStringList types;
-        QWidget* window = nullptr;
-        Completion completion;
-        std::optional<QString> url;
-    };
-
-    explicit ScriptedSavePanel(std::shared_ptr<Record> record)
-        : record(std::move(record))
-    {}
-
-    void setTitle(const QString& title) override { record->title = title; }
-    void setAllowedFileTypes(const QStringList& types) override { record->types = types; }
-    void beginSheetModalForWindow(QWidget& window, Completion completion) override
-    {
-        record->window = &window;
-        record->completion = std::move(completion);
-    }
-    std::optional<QString> url() const override { return record->url; }
-
-private:
-    std::shared_ptr<Record> record;
-};
-
-// Makes every save panel a scripted one; answer() replies to the latest.
-class ScriptedSavePanels {
-public:
-    ScriptedSavePanels()
-    {
         setSavePanelFactory([this] {
-            records.push_back(std::make_shared<ScriptedSavePanel::Record>());
-            return std::make_unique<ScriptedSavePanel>(records.back());
+            panels.push_back(new ScriptedSavePanel);
+            return std::unique_ptr<SavePanel>(panels.back());
         });
     }
-    ~ScriptedSavePanels() { setSavePanelFactory(nullptr); }
+    ~ApplicationFixture() override { setSavePanelFactory(nullptr); }
 
-    void answer(qint64 response, std::optional<QString> url = std::nullopt)
+    // Presses Save and answers the dialog at once.
+    void saveAs(qint64 response, std::optional<QString> path)
     {
-        const auto record = records.back();
-        record->url = std::move(url);
-        const auto completion = std::move(record->completion);
+        delegate.saveClip();
+        panels.back()->chosen = std::move(path);
+        // Moved out: the panel is freed once its answer has been handled.
+        const auto completion = std::move(panels.back()->completion);
         completion(response);
     }
 
-    std::vector<std::shared_ptr<ScriptedSavePanel::Record>> records;
+    // Start hours, minutes, seconds, fraction, then the same for the length.
+    std::array<QLineEdit*, 8> timeFields() const
+    {
+        return {delegate.startHH(), delegate.startMM(), delegate.startSS(), delegate.startFFF(),
+                delegate.timeHH(),  delegate.timeMM(),  delegate.timeSS(),  delegate.timeFFF()};
+    }
+    void setTimeTexts(const QStringList& texts)
+    {
+        for (std::size_t i = 0; i < 8; ++i)
+            timeFields()[i]->setText(texts[qsizetype(i)]);
+    }
+    QStringList timeTexts() const
+    {
+        QStringList texts;
+        for (const QLineEdit* field : timeFields())
+            texts << field->text();
+        return texts;
+    }
+
+    MainWindow window;
+    AppDelegate delegate;
+    std::vector<ScriptedSavePanel*> panels;
 };

@@ -12,18 +12,9 @@ std::unique_ptr<QMimeData> mimeWithUrls(const QList<QUrl>& urls)
     return data;
 }
 
-std::unique_ptr<QMimeData> mimeWithFiles(const QStringList& paths)
-{
-    QList<QUrl> urls;
-    for (const QString& path : paths)
-        urls << QUrl::fromLocalFile(path);
-    return mimeWithUrls(urls);
-}
-
 bool sendDragEnter(QWidget& target, const QMimeData& data)
 {
-    QDragEnterEvent event(target.rect().center(), Qt::CopyAction | Qt::MoveAction, &data,
-                          Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent event(target.rect().center(), Qt::CopyAction, &data, Qt::LeftButton, {});
     QCoreApplication::sendEvent(&target, &event);
     return event.isAccepted();
 }
@@ -36,14 +27,16 @@ void sendDragLeave(QWidget& target)
 
 bool sendDrop(QWidget& target, const QMimeData& data)
 {
-    QDropEvent event(QPointF(target.rect().center()), Qt::CopyAction | Qt::MoveAction, &data,
-                     Qt::LeftButton, Qt::NoModifier);
+    QDropEvent event(target.rect().center(), Qt::CopyAction, &data, Qt::LeftButton, {});
     QCoreApplication::sendEvent(&target, &event);
     return event.isAccepted();
 }
 
 bool dragAndDropFiles(QWidget& target, const QStringList& paths)
 {
-    const std::unique_ptr<QMimeData> data = mimeWithFiles(paths);
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    const auto data = mimeWithUrls(urls);
     return sendDragEnter(target, *data) && sendDrop(target, *data);
 }

@@ -4,56 +4,38 @@
 
 namespace {
 
-QString buildTool(const QString& name)
-{
-    return QStringLiteral(VELBORN_BUILD_RESOURCE_DIR "/") + name;
-}
-
-QString runTool(const QString& name, const QStringList& arguments)
+// Runs one of the build's FFmpeg programs; gives its standard output, or
+// nothing when it failed.
+std::optional<QString> runBuildTool(const QString& name, const QStringList& arguments)
 {
     QProcess process;
     process.setStandardInputFile(QProcess::nullDevice());
-    process.start(buildTool(name), arguments);
-    process.waitForFinished(-1);
+    process.start(QStringLiteral(VELBORN_BUILD_RESOURCE_DIR "/") + name, arguments);
+    if (!process.waitForFinished(-1) || process.exitCode() != 0)
+        return std::nullopt;
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 } // namespace
 
-bool makeTestClip(const QString& path, double seconds, bool withAudio)
+bool makeTestClip(const QString& path, double seconds)
 {
     const QString length = QString::number(seconds);
-    QStringList arguments{"-y",
-                          "-v",
-                          "error",
-                          "-f",
-                          "lavfi",
-                          "-i",
-                          "testsrc=size=160x120:rate=24:duration=" + length};
-    if (withAudio)
-        arguments << "-f"
-                  << "lavfi"
-                  << "-i"
-                  << "sine=frequency=440:duration=" + length;
-    arguments << "-pix_fmt"
-              << "yuv420p" << path;
-
-    QProcess process;
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(buildTool("ffmpeg"), arguments);
-    return process.waitForFinished(-1) && process.exitCode() == 0;
+    return runBuildTool("ffmpeg",
+                        {"-y", "-v", "error", "-f", "lavfi", "-i",
+                         "testsrc=size=160x120:rate=24:duration=" + length, "-f", "lavfi", "-i",
+                         "sine=frequency=440:duration=" + length, "-pix_fmt", "yuv420p", path})
+        .has_value();
 }
 
 MediaFacts probeMediaFacts(const QString& path)
 {
-    MediaFacts facts;
-    const QString kinds = runTool(
-        "ffprobe", {"-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0", path});
-    facts.streamKinds = kinds.split(u'\n', Qt::SkipEmptyParts);
-    const QString duration = runTool(
-        "ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path});
+    const QStringList arguments{"-v", "error", "-of", "csv=p=0", path, "-show_entries"};
+    const QString kinds =
+        runBuildTool("ffprobe", arguments + QStringList{"stream=codec_type"}).value_or(QString());
+    const QString duration =
+        runBuildTool("ffprobe", arguments + QStringList{"format=duration"}).value_or(QString());
     bool ok = false;
     const double seconds = duration.trimmed().toDouble(&ok);
-    facts.durationSeconds = ok ? seconds : -1;
-    return facts;
+    return {kinds.split('\n', Qt::SkipEmptyParts), ok ? seconds : -1};
 }

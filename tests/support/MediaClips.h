@@ -3,12 +3,11 @@
 #include <QString>
 #include <QStringList>
 
-// Makes a test clip at `path` from FFmpeg's built-in sources: a test pattern,
-// and a sine tone unless `withAudio` is false. Gives whether it worked.
-bool makeTestClip(const QString& path, double seconds, bool withAudio = true);
+// Makes a clip with a test pattern and a sine tone from FFmpeg's own sources.
+bool makeTestClip(const QString& path, double seconds);
 
-// The stream kinds ("video", "audio") and the duration in seconds of a file,
-// read with the build's ffprobe.
+// What the build's ffprobe says of a file: its streams' kinds ("video",
+// "audio") and its duration in seconds, or -1 when it has none.
 struct MediaFacts {
     QStringList streamKinds;
     double durationSeconds = -1;
