@@ -13,7 +13,8 @@ run: check-display $(STAMP)
 test: build
 	ctest --preset $(PRESET)
 
-bench: build
+bench: $(STAMP)
+	cmake --build --preset $(PRESET) -j$$(nproc) --target velborn-bench
 	$(BUILD_DIR)/bin/velborn-bench
 
 build: $(STAMP)

@@ -15,6 +15,12 @@ void writeLine(std::FILE* stream, const QString& text)
 
 } // namespace
 
-void printLine(const QString& text) { writeLine(stdout, text); }
+void printLine(const QString& text)
+{
+    writeLine(stdout, text);
+}
 
-void printErrorLine(const QString& text) { writeLine(stderr, text); }
+void printErrorLine(const QString& text)
+{
+    writeLine(stderr, text);
+}
