@@ -62,12 +62,16 @@ void runClipJob(const ClipRequest& request)
 
 void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>&)
 {
-    if (weakDelegate && weakDelegate->clipProgress())
-        stopBusyIndicator(*weakDelegate->clipProgress());
-    if (weakDelegate && weakDelegate->clipProgress())
-        hideBusyIndicator(*weakDelegate->clipProgress());
-    if (weakDelegate && weakDelegate->saveClipButton())
-        weakDelegate->saveClipButton()->setEnabled(true);
+    // Each step looks the delegate and its control up afresh: the window may
+    // have been closed while the clip was written.
+    const auto progress = [&] { return weakDelegate ? weakDelegate->clipProgress() : nullptr; };
+    const auto saveButton = [&] { return weakDelegate ? weakDelegate->saveClipButton() : nullptr; };
+    if (QProgressBar* bar = progress())
+        stopBusyIndicator(*bar);
+    if (QProgressBar* bar = progress())
+        hideBusyIndicator(*bar);
+    if (QAbstractButton* button = saveButton())
+        button->setEnabled(true);
 }
 
 void startClipJob(const ClipRequest& request)

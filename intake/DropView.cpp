@@ -66,7 +66,7 @@ bool DropView::performDragOperation(const QMimeData* data)
     const std::optional<QString> path = firstFilename(data);
     if (!path)
         return false;
-    storedPath = path;
+    filePath = path;
     return true;
 }
 
@@ -75,8 +75,8 @@ bool DropView::performDragOperation(const QMimeData* data)
 void DropView::draggingEnded()
 {
     setBackgroundColor(restingColor);
-    if (storedPath)
-        emit fileDropped(*storedPath);
+    if (filePath)
+        emit fileDropped(*filePath);
 }
 
 void DropView::setBackgroundColor(const QColor& color)

@@ -24,7 +24,6 @@ public:
     static std::optional<QString> firstFilename(const QMimeData* data);
 
     QColor backgroundColor() const { return background; }
-    std::optional<QString> filePath() const { return storedPath; }
 
 signals:
     void fileDropped(const QString& path);
@@ -40,6 +39,6 @@ private:
     void draggingEnded();
     void setBackgroundColor(const QColor& color);
 
-    std::optional<QString> storedPath;
+    std::optional<QString> filePath; // of the last successful drop
     QColor background = restingColor;
 };
