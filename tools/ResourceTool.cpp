@@ -19,6 +19,13 @@ void reportFailedStart(const QString& path, const QString& reason)
     printErrorLine(QStringLiteral("velborn-trimlet: cannot start %1: %2").arg(path, reason));
 }
 
+void reportKilled(const QString& path, ToolTimeLimit limit)
+{
+    printErrorLine(QStringLiteral("velborn-trimlet: stopped %1 after %2 ms without an answer")
+                       .arg(path)
+                       .arg(limit->count()));
+}
+
 int waitArgument(ToolTimeLimit limit)
 {
     return limit ? static_cast<int>(limit->count()) : -1;
@@ -47,6 +54,7 @@ std::optional<QByteArray> runResourceToolBytes(const QString& program, const QSt
     if (!process.waitForFinished(waitArgument(limit))) {
         process.kill();
         process.waitForFinished(-1);
+        reportKilled(path, limit);
         return std::nullopt;
     }
     return process.readAll();
