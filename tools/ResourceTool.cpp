@@ -23,7 +23,7 @@ void reportKilled(const QString& path, ToolTimeLimit limit)
 {
     printErrorLine(QStringLiteral("velborn-trimlet: stopped %1 after %2 ms without an answer")
                        .arg(path)
-                       .arg(limit->count()));
+                       .arg(limit ? limit->count() : 0));
 }
 
 int waitArgument(ToolTimeLimit limit)

@@ -30,6 +30,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ResourceToolOutput, testing::Values(
     OutputCase{"echo only errors >&2", QString("only errors\n")},
     OutputCase{"exit 0", QString("")},
     OutputCase{"echo broken; exit 3", QString("broken\n")},
+    OutputCase{"echo crashed; kill -SEGV $$", QString("crashed\n")},
     OutputCase{"cat; echo stdin was empty", QString("stdin was empty\n")},
     OutputCase{"printf 'caf\\303\\251'", QString::fromUtf8("caf\xc3\xa9")},
     OutputCase{"printf 'ab\\377cd'", std::nullopt},
