@@ -18,3 +18,8 @@ struct LaunchedWindow {
     MainWindow window;
     AppDelegate delegate;
 };
+
+// Drops `clip` on the window's drop area as the window system delivers a file
+// dragged in from outside, and gives the milliseconds until the duration field
+// shows a text.
+double dropAndWaitForDuration(LaunchedWindow& launched, const QString& clip);

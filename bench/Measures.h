@@ -1,42 +1,82 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
+#include <algorithm>
 #include <vector>
 
-// What one measure gathered: a value per run for the app and for its floor, in
-// the same rounds. `error` says why a run could not be measured; the samples
-// are then incomplete and not to be reported.
-struct Samples {
-    std::vector<double> app;
-    std::vector<double> floor;
-    QString error;
+// One value a timed round for the app and for its floor, from the same rounds.
+template <typename Value> struct Paired {
+    std::vector<Value> app;
+    std::vector<Value> floor;
 };
+using Samples = Paired<double>;
 
-// Every measure runs one untimed warm-up round and then `runs` rounds, taking
-// the app first in one round and the floor first in the next.
+// An untimed warm-up round, then `runs` rounds of `app` and `floor`. The side
+// that goes first alternates, so neither always finds the caches the other left warm.
+template <typename App, typename Floor> auto rounds(int runs, App app, Floor floor)
+{
+    Paired<decltype(app())> samples;
+    for (int round = 0; round <= runs; ++round) {
+        auto floorValue = round % 2 == 1 ? floor() : decltype(floor()){};
+        const auto appValue = app();
+        if (round % 2 == 0)
+            floorValue = floor();
+        if (round > 0) {
+            samples.app.push_back(appValue);
+            samples.floor.push_back(floorValue);
+        }
+    }
+    return samples;
+}
 
-// Milliseconds from spawning a process to its exit, once it has shown the real
-// window; the floor shows a bare QWidget.
+inline double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Runs the program at `path` set up as the app runs its tools (output and
+// errors on one channel, no input) while the event loop runs; gives the
+// milliseconds from its start to the end of its output, and that output.
+// Fails (EventLoop.h) unless the program exits with 0.
+struct ProgramRun {
+    double milliseconds = 0;
+    QByteArray output;
+};
+ProgramRun runProgram(const QString& path, const QStringList& arguments);
+// The same for a tool of the app's resource folder, named as the app names it.
+double timeTool(const QString& name, const QStringList& arguments);
+
+// The measures; each fails when a run cannot be taken.
+
+// Milliseconds from spawning a process to its exit once it has drawn the real
+// window; the floor draws a bare QWidget.
 Samples measureStartup(int runs);
 
-// Milliseconds from a drop of `clip` on the window to the duration field's new
-// text; the floor is ffprobe run with the app's arguments, to the end of its output.
-Samples measureProbe(int runs, const QString& clip);
-
-// Peak resident MiB of a process that has shown the window, had `clip` dropped
-// on it and shown the duration; the floor has shown a bare QWidget.
+// Peak resident MiB of a process that has drawn the window, had `clip` dropped
+// on it and shown its duration; the floor has drawn a bare QWidget.
 Samples measurePeakMemory(int runs, const QString& clip);
 
-// One export of `source` per round, through the window and the save button,
-// against ffmpeg run directly with the same arguments while the event loop
-// waits on it.
+// Milliseconds from a drop of `clip` on the window to the duration field's new
+// text; the floor is ffprobe run directly with the app's arguments.
+Samples measureProbe(int runs, const QString& clip);
+
+// Exports of `source` through the window: the milliseconds from the save
+// dialog's OK to the save button coming back, and the longest gap in the event
+// loop meanwhile. The floor is ffmpeg run directly with the same arguments.
 struct ExportSamples {
-    // Milliseconds from the save dialog's OK to the save button coming back;
-    // the floor's run ends with the end of ffmpeg's output.
     Samples duration;
-    // The longest the GUI thread's event loop went without running a 1 ms timer
-    // meanwhile, in ms, on both sides.
-    Samples longestStall;
+    Samples longestGap;
 };
 ExportSamples measureExport(int runs, const QString& source, const QString& outputFolder);
+
+// The start-up and memory measures run a fresh copy of the bench for each
+// sample: `velborn-bench --child window|bare [clip]`. childMain() is that copy.
+inline const QString childOption = QStringLiteral("--child");
+void childMain(const QStringList& arguments);

@@ -1,0 +1,64 @@
+#include "EventLoop.h"
+#include "LaunchedWindow.h"
+#include "Measures.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+const QString windowChild = QStringLiteral("window");
+const QString bareChild = QStringLiteral("bare");
+
+ProgramRun runChild(const QStringList& arguments)
+{
+    return runProgram(QCoreApplication::applicationFilePath(),
+                      QStringList{childOption} + arguments);
+}
+
+double peakMiBOfChild(const QStringList& arguments)
+{
+    // The app and Qt print lines of their own; the child's peak comes last.
+    const QByteArray output = runChild(arguments).output.trimmed();
+    bool ok = false;
+    const double kib = output.mid(output.lastIndexOf('\n') + 1).toDouble(&ok);
+    if (!ok)
+        fail(QStringLiteral("child \"%1\" gave no peak memory").arg(arguments.join(u' ')));
+    return kib / 1024;
+}
+
+} // namespace
+
+void childMain(const QStringList& arguments)
+{
+    QApplication::setApplicationName(QStringLiteral("Velborn Trimlet"));
+    std::optional<LaunchedWindow> launched;
+    std::optional<QWidget> bare;
+    showAndWaitUntilPainted(arguments.value(0) == bareChild ? bare.emplace()
+                                                            : launched.emplace().window);
+    if (launched && arguments.size() > 1)
+        dropAndWaitForDuration(*launched, arguments.at(1));
+    QCoreApplication::processEvents();
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%ld\n", usage.ru_maxrss); // KiB
+    std::fflush(stdout);
+}
+
+Samples measureStartup(int runs)
+{
+    const auto window = [] { return runChild({windowChild}).milliseconds; };
+    return rounds(runs, window, [] { return runChild({bareChild}).milliseconds; });
+}
+
+Samples measurePeakMemory(int runs, const QString& clip)
+{
+    const auto window = [&clip] { return peakMiBOfChild({windowChild, clip}); };
+    return rounds(runs, window, [] { return peakMiBOfChild({bareChild}); });
+}

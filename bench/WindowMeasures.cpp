@@ -1,0 +1,124 @@
+#include "ClipJob.h"
+#include "DurationProbe.h"
+#include "EventLoop.h"
+#include "LaunchedWindow.h"
+#include "Measures.h"
+#include "SavePanel.h"
+#include "TimeCode.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Stands in for the save dialog: it keeps the completion for pressOk() to call.
+SavePanel::Completion heldCompletion;
+QString chosenPath;
+
+struct HeldSavePanel : SavePanel {
+    void setTitle(const QString&) override {}
+    void setAllowedFileTypes(const QStringList&) override {}
+    void beginSheetModalForWindow(QWidget&, Completion completion) override
+    {
+        heldCompletion = std::move(completion);
+    }
+    std::optional<QString> url() const override { return chosenPath; }
+};
+
+void pressOk(const QString& path)
+{
+    if (!heldCompletion)
+        fail(QStringLiteral("the save button opened no save dialog"));
+    chosenPath = path;
+    // The completion holds the panel: both are let go of once it has run.
+    std::exchange(heldCompletion, nullptr)(1);
+}
+
+struct ExportRun {
+    double milliseconds = 0;
+    double longestGap = 0;
+};
+
+Samples pick(const Paired<ExportRun>& runs, double ExportRun::*number)
+{
+    Samples picked;
+    for (const ExportRun& run : runs.app)
+        picked.app.push_back(run.*number);
+    for (const ExportRun& run : runs.floor)
+        picked.floor.push_back(run.*number);
+    return picked;
+}
+
+ExportRun exportThroughWindow(QPushButton& saveButton, const QString& output)
+{
+    QFile::remove(output);
+    saveButton.click();
+    TimedWait idle;
+    const EventWatch enabled(saveButton, QEvent::EnabledChange, [&] {
+        if (saveButton.isEnabled())
+            idle.done();
+    });
+    ExportRun run;
+    run.longestGap = longestGapDuring([&] {
+        idle.start();
+        pressOk(output);
+        run.milliseconds = idle.wait("the save button to come back");
+    });
+    // The job's thread is let end and be cleaned up before the next round.
+    waitForClipJobs();
+    QCoreApplication::processEvents();
+    if (QFileInfo(output).size() <= 0)
+        fail(QStringLiteral("the export wrote no clip"));
+    return run;
+}
+
+// The gap meter ticks here too, so its own cost weighs on both sides alike.
+ExportRun exportDirectly(const ClipRequest& request)
+{
+    QFile::remove(request.outputPath);
+    ExportRun run;
+    run.longestGap = longestGapDuring(
+        [&] { run.milliseconds = timeTool(QStringLiteral("ffmpeg"), clipArguments(request)); });
+    return run;
+}
+
+} // namespace
+
+Samples measureProbe(int runs, const QString& clip)
+{
+    LaunchedWindow launched;
+    showAndWaitUntilPainted(launched.window);
+    return rounds(
+        runs, [&] { return dropAndWaitForDuration(launched, clip); },
+        [&] { return timeTool(QStringLiteral("ffprobe"), probeArguments(clip)); });
+}
+
+ExportSamples measureExport(int runs, const QString& source, const QString& outputFolder)
+{
+    setSavePanelFactory([] { return std::make_unique<HeldSavePanel>(); });
+    LaunchedWindow launched;
+    AppDelegate& delegate = launched.delegate;
+    showAndWaitUntilPainted(launched.window);
+    // The drop's probe is let finish first, so it does not run into the first export.
+    dropAndWaitForDuration(launched, source);
+
+    // A 3 s clip from 2.5 s on; the other fields keep the window's first 0.
+    delegate.startSS()->setText(QStringLiteral("2"));
+    delegate.startFFF()->setText(QStringLiteral("5"));
+    delegate.timeSS()->setText(QStringLiteral("3"));
+    // The floor's command comes from the same controls, read as the delegate reads them.
+    ClipRequest direct;
+    direct.removeAudioState = removeAudioStateOf(*delegate.removeAudioButton());
+    direct.inputPath = delegate.droppedFileNameLabel()->text();
+    direct.startTime = timeCodeFromFields(
+        {delegate.startHH(), delegate.startMM(), delegate.startSS(), delegate.startFFF()});
+    direct.duration = timeCodeFromFields(
+        {delegate.timeHH(), delegate.timeMM(), delegate.timeSS(), delegate.timeFFF()});
+    direct.outputPath = QDir(outputFolder).filePath(QStringLiteral("direct.mp4"));
+    const QString appOutput = QDir(outputFolder).filePath(QStringLiteral("through the app.mp4"));
+
+    const Paired<ExportRun> all = rounds(
+        runs, [&] { return exportThroughWindow(*delegate.saveClipButton(), appOutput); },
+        [&] { return exportDirectly(direct); });
+    return {pick(all, &ExportRun::milliseconds), pick(all, &ExportRun::longestGap)};
+}
