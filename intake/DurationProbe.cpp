@@ -4,9 +4,7 @@
 #include "ResourceTool.h"
 #include "StandardOutput.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
-#include <QPointer>
 
 namespace {
 
@@ -16,15 +14,10 @@ QString probeAnswer(const QString& path)
         .value_or(QString());
 }
 
-void showDuration(QPointer<QLineEdit> field, const QString& text)
+void showDuration(QLineEdit* field, const QString& text)
 {
     QMetaObject::invokeMethod(
-        qApp,
-        [field, text] {
-            if (field)
-                field->setText(text);
-        },
-        Qt::QueuedConnection);
+        field, [field, text] { field->setText(text); }, Qt::QueuedConnection);
 }
 
 } // namespace
@@ -44,9 +37,11 @@ QStringList probeArguments(const QString& path)
 
 void probeDuration(const QString& path, QLineEdit* field)
 {
+    // The field is the context of both steps: a probe for a window that has
+    // gone away is dropped rather than run.
     QMetaObject::invokeMethod(
-        qApp,
-        [path, field = QPointer<QLineEdit>(field)] {
+        field,
+        [path, field] {
             const QString text = durationTextFromProbeOutput(probeAnswer(path));
             printLine(text);
             showDuration(field, text);

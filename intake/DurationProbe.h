@@ -16,5 +16,5 @@ QStringList probeArguments(const QString& path);
 // Queues a probe of `path` on the GUI thread and returns at once. When it runs,
 // ffprobe is asked for the duration, the duration text is printed as one line
 // and then, in a second queued step, shown in `field`. A missing, hung or
-// garbled answer counts as an empty one.
+// garbled answer counts as an empty one. Nothing happens once `field` is gone.
 void probeDuration(const QString& path, QLineEdit* field);
