@@ -25,7 +25,10 @@ void AppDelegate::applicationWillTerminate() {}
 void AppDelegate::fileDropped(const QString& path)
 {
     droppedFilename_ = path;
-    requiredControl(droppedFileNameLabel_).setText(path);
+    QLabel& label = requiredControl(droppedFileNameLabel_);
+    label.setText(path);
+    // A path without blanks cannot wrap; the tip shows whatever is cut off.
+    label.setToolTip(path);
     probeDuration(path, &requiredControl(durationTextField_));
     requiredControl(saveClipButton_).setEnabled(true);
 }

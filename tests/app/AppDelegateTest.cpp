@@ -37,6 +37,7 @@ TEST_F(AppDelegateTest, ADropShowsTheWholePathEnablesSaveAndThenShowsTheDuration
     ASSERT_TRUE(dragAndDropFiles(*window.dropView(), {path, "/elsewhere/9"}));
 
     EXPECT_EQ(delegate.droppedFileNameLabel()->text(), path);
+    EXPECT_EQ(delegate.droppedFileNameLabel()->textFormat(), Qt::PlainText);
     EXPECT_EQ(delegate.droppedFilename(), path);
     EXPECT_TRUE(delegate.saveClipButton()->isEnabled());
     EXPECT_EQ(delegate.durationTextField()->text(), ""); // not before the event loop runs
