@@ -1,5 +1,5 @@
 #include "AppDelegate.h"
-#include "ClipJob.h"
+#include "Application.h"
 #include "MainWindow.h"
 
 #include <QApplication>
@@ -12,14 +12,5 @@ int main(int argc, char* argv[])
     MainWindow window;
     AppDelegate delegate;
     window.connectDelegate(delegate);
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
-                     &AppDelegate::applicationWillTerminate);
-
-    delegate.applicationDidFinishLaunching();
-    window.show();
-    const int status = QApplication::exec();
-
-    // Let every clip being written finish, so none is left half-written.
-    waitForClipJobs();
-    return status;
+    return runApplication(window, delegate);
 }

@@ -1,0 +1,9 @@
+#pragma once
+
+class AppDelegate;
+class MainWindow;
+
+// Launches the delegate, shows the window and runs the event loop. Closing the
+// window ends the loop; any clip still being written is then waited for, so
+// none is left half-written. Gives the event loop's exit code.
+int runApplication(MainWindow& window, AppDelegate& delegate);
