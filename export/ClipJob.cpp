@@ -62,16 +62,15 @@ void runClipJob(const ClipRequest& request)
 
 void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>&)
 {
-    // Each step looks the delegate and its control up afresh: the window may
-    // have been closed while the clip was written.
-    const auto progress = [&] { return weakDelegate ? weakDelegate->clipProgress() : nullptr; };
-    const auto saveButton = [&] { return weakDelegate ? weakDelegate->saveClipButton() : nullptr; };
-    if (QProgressBar* bar = progress())
-        stopBusyIndicator(*bar);
-    if (QProgressBar* bar = progress())
-        hideBusyIndicator(*bar);
-    if (QAbstractButton* button = saveButton())
-        button->setEnabled(true);
+    // The window may have been closed while the clip was written.
+    if (!weakDelegate)
+        return;
+    if (QProgressBar* progress = weakDelegate->clipProgress()) {
+        stopBusyIndicator(*progress);
+        hideBusyIndicator(*progress);
+    }
+    if (QAbstractButton* saveButton = weakDelegate->saveClipButton())
+        saveButton->setEnabled(true);
 }
 
 void startClipJob(const ClipRequest& request)

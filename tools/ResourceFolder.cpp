@@ -12,10 +12,13 @@ QString& overriddenFolder()
     return folder;
 }
 
-QString folderBesideExecutable()
+// Worked out once, on first use, so export threads only ever read it.
+const QString& folderBesideExecutable()
 {
-    const QDir binDir(QCoreApplication::applicationDirPath());
-    return QDir::cleanPath(binDir.filePath(QStringLiteral("../" VELBORN_RESOURCE_SUBDIR)));
+    static const QString folder =
+        QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())
+                            .filePath(QStringLiteral("../" VELBORN_RESOURCE_SUBDIR)));
+    return folder;
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <optional>
 
-// How long a run may keep its output open; no limit when absent.
+// How long a program may run before it is killed; no limit when absent.
 using ToolTimeLimit = std::optional<std::chrono::milliseconds>;
 
 // Runs the program named exactly `program` from the resource folder with
