@@ -1,13 +1,10 @@
 #include "LaunchedWindow.h"
 
+#include "DragEvents.h"
 #include "DropView.h"
 #include "EventLoop.h"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QLineEdit>
-#include <QMimeData>
-#include <QUrl>
 
 double dropAndWaitForDuration(LaunchedWindow& launched, const QString& clip)
 {
@@ -21,18 +18,8 @@ double dropAndWaitForDuration(LaunchedWindow& launched, const QString& clip)
             shown.done();
     });
 
-    DropView& target = *launched.window.dropView();
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(clip)});
-    const QPoint point = target.rect().center();
-    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(point, actions, &data, Qt::LeftButton, Qt::NoModifier);
-    QDropEvent drop(QPointF(point), actions, &data, Qt::LeftButton, Qt::NoModifier);
     shown.start();
-    QCoreApplication::sendEvent(&target, &enter);
-    if (enter.isAccepted())
-        QCoreApplication::sendEvent(&target, &drop);
-    if (!enter.isAccepted() || !drop.isAccepted())
+    if (!dragAndDropFiles(*launched.window.dropView(), {clip}))
         fail(QStringLiteral("the drop area refused %1").arg(clip));
     return shown.wait("the duration to be shown");
 }
