@@ -4,6 +4,7 @@
 #include "ClipJob.h"
 #include "DurationProbe.h"
 #include "RequiredControl.h"
+#include "StatusText.h"
 #include "TimeCode.h"
 
 #include <memory>
@@ -29,7 +30,11 @@ void AppDelegate::fileDropped(const QString& path)
     label.setText(path);
     // A path without blanks cannot wrap; the tip shows whatever is cut off.
     label.setToolTip(path);
-    probeDuration(path, &requiredControl(durationTextField_));
+    probeDuration(path, &requiredControl(durationTextField_),
+                  [self = QPointer<AppDelegate>(this), path](const QString& text) {
+                      if (self)
+                          self->showStatus(probeStatus(path, text));
+                  });
     requiredControl(saveClipButton_).setEnabled(true);
 }
 
@@ -72,7 +77,20 @@ void AppDelegate::startExport(const QString& outputPath, QObject* sender)
     request.outputPath = outputPath;
     request.weakDelegate = this;
     request.sender = sender;
+    showStatus(writingStatus(outputPath));
     startClipJob(request);
+}
+
+void AppDelegate::showClipVerdict(const ClipVerdict& verdict)
+{
+    showStatus(verdictStatus(verdict));
+}
+
+// The line may be asked to change after the window has gone; then it is skipped.
+void AppDelegate::showStatus(const QString& text)
+{
+    if (statusLabel_)
+        statusLabel_->setText(text);
 }
 
 qint64 removeAudioStateOf(const QCheckBox& box)

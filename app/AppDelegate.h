@@ -49,9 +49,12 @@ public:
     void setClipProgress(QProgressBar* control) { clipProgress_ = control; }
     QLineEdit* durationTextField() const { return durationTextField_; }
     void setDurationTextField(QLineEdit* control) { durationTextField_ = control; }
+    QLabel* statusLabel() const { return statusLabel_; }
+    void setStatusLabel(QLabel* control) { statusLabel_ = control; }
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
+    void showClipVerdict(const ClipVerdict& verdict) override;
 
     std::optional<QString> droppedFilename() const { return droppedFilename_; }
 
@@ -62,6 +65,7 @@ public slots:
 private:
     void savePanelCompletion(qint64 response, const SavePanel& panel, QObject* sender);
     void startExport(const QString& outputPath, QObject* sender);
+    void showStatus(const QString& text);
 
     QPointer<QWidget> window_;
     QPointer<QPushButton> saveClipButton_;
@@ -77,6 +81,7 @@ private:
     QPointer<QCheckBox> removeAudioButton_;
     QPointer<QProgressBar> clipProgress_;
     QPointer<QLineEdit> durationTextField_;
+    QPointer<QLabel> statusLabel_;
     std::optional<QString> droppedFilename_;
 };
 

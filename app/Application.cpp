@@ -3,6 +3,7 @@
 #include "AppDelegate.h"
 #include "ClipJob.h"
 #include "MainWindow.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 
@@ -15,5 +16,20 @@ int runApplication(MainWindow& window, AppDelegate& delegate)
     window.show();
     const int status = QApplication::exec();
     waitForClipJobs();
+    return status;
+}
+
+int applicationMain(int argc, char* argv[])
+{
+    ignoreBrokenPipes();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velborn Trimlet"));
+    const TerminationSignals terminationSignals;
+
+    MainWindow window;
+    AppDelegate delegate;
+    window.connectDelegate(delegate);
+    const int status = runApplication(window, delegate);
+    terminationSignals.endByCaughtSignal();
     return status;
 }

@@ -34,6 +34,7 @@ void MainWindow::connectDelegate(AppDelegate& delegate)
     delegate.setRemoveAudioButton(ui->removeAudioButton);
     delegate.setClipProgress(ui->clipProgress);
     delegate.setDurationTextField(ui->durationTextField);
+    delegate.setStatusLabel(ui->statusLabel);
 
     connect(ui->dropView, &DropView::fileDropped, &delegate, &AppDelegate::fileDropped);
     connect(ui->saveClipButton, &QPushButton::clicked, &delegate,

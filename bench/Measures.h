@@ -68,10 +68,12 @@ Samples measurePeakMemory(int runs, const QString& clip);
 Samples measureProbe(int runs, const QString& clip);
 
 // Exports of `source` through the window: the milliseconds from the save
-// dialog's OK to the save button coming back, and the longest gap in the event
-// loop meanwhile. The floor is ffmpeg run directly with the same arguments.
+// dialog's OK to the save button coming back and to the verdict on the status
+// line, and the longest gap in the event loop meanwhile. The floor is ffmpeg run
+// directly with the same arguments, then ffprobe on its clip for the verdict.
 struct ExportSamples {
     Samples duration;
+    Samples verdict;
     Samples longestGap;
 };
 ExportSamples measureExport(int runs, const QString& source, const QString& outputFolder);

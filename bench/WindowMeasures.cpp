@@ -1,4 +1,5 @@
 #include "ClipJob.h"
+#include "ClipVerdict.h"
 #include "DurationProbe.h"
 #include "EventLoop.h"
 #include "LaunchedWindow.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace {
 
@@ -35,7 +37,8 @@ void pressOk(const QString& path)
 }
 
 struct ExportRun {
-    double milliseconds = 0;
+    double milliseconds = 0; // to the end of the busy state
+    double verdict = 0;      // to the verdict on the status line
     double longestGap = 0;
 };
 
@@ -49,7 +52,7 @@ Samples pick(const Paired<ExportRun>& runs, double ExportRun::*number)
     return picked;
 }
 
-ExportRun exportThroughWindow(QPushButton& saveButton, const QString& output)
+ExportRun exportThroughWindow(QPushButton& saveButton, const QLabel& status, const QString& output)
 {
     QFile::remove(output);
     saveButton.click();
@@ -58,11 +61,22 @@ ExportRun exportThroughWindow(QPushButton& saveButton, const QString& output)
         if (saveButton.isEnabled())
             idle.done();
     });
+    // A label says nothing when its text changes; a 1 ms look is close enough.
+    TimedWait judged;
+    QTimer look;
+    look.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&look, &QTimer::timeout, &judged, [&] {
+        if (status.text().startsWith(QStringLiteral("Written")))
+            judged.done();
+    });
     ExportRun run;
     run.longestGap = longestGapDuring([&] {
         idle.start();
+        judged.start();
+        look.start(1);
         pressOk(output);
         run.milliseconds = idle.wait("the save button to come back");
+        run.verdict = judged.wait("the verdict");
     });
     // The job's thread is let end and be cleaned up before the next round.
     waitForClipJobs();
@@ -77,8 +91,11 @@ ExportRun exportDirectly(const ClipRequest& request)
 {
     QFile::remove(request.outputPath);
     ExportRun run;
-    run.longestGap = longestGapDuring(
-        [&] { run.milliseconds = timeTool(QStringLiteral("ffmpeg"), clipArguments(request)); });
+    run.longestGap = longestGapDuring([&] {
+        run.milliseconds = timeTool(QStringLiteral("ffmpeg"), clipArguments(request));
+        run.verdict = run.milliseconds + timeTool(QStringLiteral("ffprobe"),
+                                                  writtenClipProbeArguments(request.outputPath));
+    });
     return run;
 }
 
@@ -118,7 +135,12 @@ ExportSamples measureExport(int runs, const QString& source, const QString& outp
     const QString appOutput = QDir(outputFolder).filePath(QStringLiteral("through the app.mp4"));
 
     const Paired<ExportRun> all = rounds(
-        runs, [&] { return exportThroughWindow(*delegate.saveClipButton(), appOutput); },
+        runs,
+        [&] {
+            return exportThroughWindow(*delegate.saveClipButton(), *delegate.statusLabel(),
+                                       appOutput);
+        },
         [&] { return exportDirectly(direct); });
-    return {pick(all, &ExportRun::milliseconds), pick(all, &ExportRun::longestGap)};
+    return {pick(all, &ExportRun::milliseconds), pick(all, &ExportRun::verdict),
+            pick(all, &ExportRun::longestGap)};
 }

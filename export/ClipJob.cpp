@@ -1,40 +1,65 @@
 #include "ClipJob.h"
 
 #include "BusyState.h"
+#include "ClipVerdict.h"
+#include "OutputFile.h"
 #include "ResourceTool.h"
 #include "StandardOutput.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QList>
 #include <QProgressBar>
 #include <QThread>
 
 namespace {
 
-// Jobs started and not yet cleaned up; touched only on the GUI thread.
-QList<QThread*>& clipThreads()
+// Jobs started and not yet deleted; touched only on the GUI thread. A thread
+// deletes itself once it has finished; the pointer then turns null.
+QList<QPointer<QThread>>& clipThreads()
 {
-    static QList<QThread*> threads;
+    static QList<QPointer<QThread>> threads;
     return threads;
 }
 
-void forgetClipThread(QThread* thread)
+void forgetDeletedClipThreads()
 {
-    if (!clipThreads().removeOne(thread))
-        return;
-    thread->wait();
-    delete thread;
+    clipThreads().removeAll(nullptr);
+}
+
+template <typename Call> void postToGuiThread(Call call)
+{
+    QMetaObject::invokeMethod(qApp, std::move(call), Qt::QueuedConnection);
 }
 
 void postFinishClipJob(const ClipRequest& request)
 {
-    QMetaObject::invokeMethod(
-        qApp,
-        [delegate = request.weakDelegate, sender = request.sender] {
-            finishClipJob(delegate, sender);
-        },
-        Qt::QueuedConnection);
+    postToGuiThread([delegate = request.weakDelegate, sender = request.sender] {
+        finishClipJob(delegate, sender);
+    });
+}
+
+void postVerdict(const ClipRequest& request, const ClipVerdict& verdict)
+{
+    postToGuiThread([delegate = request.weakDelegate, verdict] {
+        if (delegate)
+            delegate->showClipVerdict(verdict);
+    });
+}
+
+// Runs the event loop until one of the running jobs finishes, so that a signal
+// to end the application is still heard while jobs are awaited.
+void awaitOneClipJob()
+{
+    QEventLoop loop;
+    for (const QPointer<QThread>& thread : std::as_const(clipThreads())) {
+        if (thread)
+            QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit,
+                             Qt::QueuedConnection);
+    }
+    if (runningClipJobCount() > 0)
+        loop.exec();
 }
 
 } // namespace
@@ -52,12 +77,17 @@ QStringList clipArguments(const ClipRequest& request)
 
 void runClipJob(const ClipRequest& request)
 {
-    const std::optional<QByteArray> output =
-        runResourceToolBytes(QStringLiteral("ffmpeg"), clipArguments(request));
+    const FileState before = fileStateOf(request.outputPath);
+    const ToolRun run = runResourceToolToEnd(QStringLiteral("ffmpeg"), clipArguments(request));
     postFinishClipJob(request);
     // Whatever ffmpeg said is kept, bytes that are not UTF-8 included.
-    if (output)
-        printLine(QString::fromUtf8(*output));
+    if (run.answered())
+        printLine(QString::fromUtf8(run.output));
+
+    const ClipVerdict verdict = judgeClip(request.outputPath, run);
+    if (!verdict.written)
+        removeIfChanged(request.outputPath, before);
+    postVerdict(request, verdict);
 }
 
 void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>&)
@@ -75,11 +105,10 @@ void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer
 
 void startClipJob(const ClipRequest& request)
 {
+    forgetDeletedClipThreads();
     QThread* thread = QThread::create(runClipJob, request);
     thread->setObjectName(QStringLiteral("velborn"));
-    QObject::connect(
-        thread, &QThread::finished, qApp, [thread] { forgetClipThread(thread); },
-        Qt::QueuedConnection);
+    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     clipThreads().append(thread);
     thread->start();
 }
@@ -87,13 +116,22 @@ void startClipJob(const ClipRequest& request)
 int runningClipJobCount()
 {
     int running = 0;
-    for (const QThread* thread : clipThreads())
-        running += thread->isFinished() ? 0 : 1;
+    for (const QPointer<QThread>& thread : std::as_const(clipThreads()))
+        running += thread && !thread->isFinished() ? 1 : 0;
     return running;
 }
 
 void waitForClipJobs()
 {
-    for (QThread* thread : clipThreads())
-        thread->wait();
+    while (runningClipJobCount() > 0)
+        awaitOneClipJob();
+    // Threads whose deleteLater has not run yet, for instance because the event
+    // loop has ended, are deleted here.
+    for (const QPointer<QThread>& thread : std::as_const(clipThreads())) {
+        if (thread) {
+            thread->wait();
+            delete thread.data();
+        }
+    }
+    clipThreads().clear();
 }

@@ -9,7 +9,9 @@
 QStringList clipArguments(const ClipRequest& request);
 
 // Writes the clip with ffmpeg on the calling thread, asks the GUI thread to end
-// the busy state, and prints everything ffmpeg said as one block of lines.
+// the busy state, prints everything ffmpeg said as one block of lines, then
+// judges the written file, removes it when it is broken, and hands the verdict
+// to the delegate on the GUI thread.
 void runClipJob(const ClipRequest& request);
 
 // Ends the busy state on the GUI thread. Anything that has gone away meanwhile
@@ -22,6 +24,7 @@ void startClipJob(const ClipRequest& request);
 // How many started jobs have not finished yet.
 int runningClipJobCount();
 
-// Blocks until every started job has finished, so quitting never leaves a
-// half-written clip behind. Call on the GUI thread.
+// Returns once every started job has finished and its thread is deleted, so
+// quitting never leaves a half-written clip behind. The event loop runs
+// meanwhile. Call on the GUI thread.
 void waitForClipJobs();

@@ -3,10 +3,12 @@
 #include <QObject>
 
 class QAbstractButton;
+struct ClipVerdict;
 class QProgressBar;
 
-// What a clip job needs of the window's owner to end the busy state. Jobs hold
-// it weakly: a window that has gone away is simply left alone.
+// What a clip job needs of the window's owner to end the busy state and to tell
+// how the export went. Jobs hold it weakly: a window that has gone away is
+// simply left alone.
 class ClipJobDelegate : public QObject {
     Q_OBJECT
 
@@ -15,4 +17,5 @@ public:
 
     virtual QProgressBar* clipProgress() const = 0;
     virtual QAbstractButton* saveClipButton() const = 0;
+    virtual void showClipVerdict(const ClipVerdict& verdict) = 0;
 };

@@ -14,10 +14,16 @@ QString probeAnswer(const QString& path)
         .value_or(QString());
 }
 
-void showDuration(QLineEdit* field, const QString& text)
+void showDuration(QLineEdit* field, const QString& text, const DurationShown& shown)
 {
     QMetaObject::invokeMethod(
-        field, [field, text] { field->setText(text); }, Qt::QueuedConnection);
+        field,
+        [field, text, shown] {
+            field->setText(text);
+            if (shown)
+                shown(text);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace
@@ -35,16 +41,16 @@ QStringList probeArguments(const QString& path)
             QStringLiteral("csv")};
 }
 
-void probeDuration(const QString& path, QLineEdit* field)
+void probeDuration(const QString& path, QLineEdit* field, DurationShown shown)
 {
     // The field is the context of both steps: a probe for a window that has
     // gone away is dropped rather than run.
     QMetaObject::invokeMethod(
         field,
-        [path, field] {
+        [path, field, shown = std::move(shown)] {
             const QString text = durationTextFromProbeOutput(probeAnswer(path));
             printLine(text);
-            showDuration(field, text);
+            showDuration(field, text, shown);
         },
         Qt::QueuedConnection);
 }

@@ -41,7 +41,9 @@ TEST_F(AppDelegateTest, ADropShowsTheWholePathEnablesSaveAndThenShowsTheDuration
     EXPECT_EQ(delegate.droppedFilename(), path);
     EXPECT_TRUE(delegate.saveClipButton()->isEnabled());
     EXPECT_EQ(delegate.durationTextField()->text(), ""); // not before the event loop runs
+    delegate.statusLabel()->setText("stale");
     EXPECT_TRUE(durationShown("0:00:05.12"));
+    EXPECT_EQ(delegate.statusLabel()->text(), "");
     EXPECT_EQ(timeTexts(), times);
 }
 
@@ -78,6 +80,7 @@ TEST_P(BadProbe, ClearsTheDurationAndPrintsAnEmptyLine)
     const bool cleared = durationShown("");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n");
     EXPECT_TRUE(cleared);
+    EXPECT_EQ(delegate.statusLabel()->text(), "No duration: ffprobe could not read 4");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadProbe,

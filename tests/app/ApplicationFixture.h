@@ -4,6 +4,8 @@
 #include "MainWindow.h"
 #include "SavePanel.h"
 
+#include "QtPrinting.h"
+
 #include <gtest/gtest.h>
 
 // A save panel the test answers by hand, whenever it likes.

@@ -3,6 +3,7 @@
 #include "ClipJob.h"
 #include "EventLoop.h"
 #include "MediaClips.h"
+#include "QtPrinting.h"
 #include "ToolFolder.h"
 
 #include <QTemporaryDir>
@@ -25,6 +26,9 @@ protected:
         const QString source = outputs.filePath("-in put, «ø».mp4");
         ASSERT_TRUE(QFile::copy(sources.filePath("source.mp4"), source));
         delegate.fileDropped(source);
+        // The probe's answer clears the status line, so it comes first.
+        ASSERT_TRUE(
+            processEventsUntil([&] { return !delegate.durationTextField()->text().isEmpty(); }));
         setTimeTexts({"0", "0", "2", "5", "0", "0", "3", ""});
     }
 
@@ -50,6 +54,16 @@ TEST_F(ClipEndToEnd, WritesTheClipWithVideoAndAudio)
     const MediaFacts facts = probeMediaFacts(output);
     EXPECT_NEAR(facts.durationSeconds, 3.0, 0.1);
     EXPECT_EQ(facts.streamKinds, (QStringList{"video", "audio"}));
+    EXPECT_EQ(delegate.statusLabel()->text(), "Written: -out put, 'ñ' \"q\".mp4, 0:00:03.0");
+}
+
+TEST_F(ClipEndToEnd, AStartPastTheEndIsNotWrittenAndLeavesNoFile)
+{
+    delegate.startSS()->setText("99");
+    exportAndWait(outputs.filePath("past the end.mp4"));
+    EXPECT_EQ(delegate.statusLabel()->text(),
+              "Not written: nothing was encoded; is the start past the end of the video?");
+    EXPECT_FALSE(QFile::exists(outputs.filePath("past the end.mp4")));
 }
 
 TEST_F(ClipEndToEnd, RemoveAudioLeavesTheAudioOut)
@@ -67,6 +81,9 @@ TEST_F(ClipEndToEnd, AnUnwritableOutputEndsTheBusyStateAndPrintsWhy)
     exportAndWait(outputs.filePath("no such folder/clip.mp4"));
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_NE(printed.find("No such file or directory"), std::string::npos) << printed;
+    EXPECT_EQ(delegate.statusLabel()->text(),
+              "Not written: " + outputs.filePath("no such folder/clip.mp4") +
+                  ": No such file or directory");
 }
 
 TEST_F(ClipEndToEnd, ClosingTheWindowDuringAnExportStillLeavesACompleteClip)

@@ -111,6 +111,7 @@ TEST_F(SaveFlowTest, TwoExportsRunOnTwoThreadsAndTheFirstToFinishEndsTheBusyStat
     const QString second = tools.filePath("wait2.mp4");
     saveAs(1, first);
     EXPECT_TRUE(busy());
+    EXPECT_EQ(delegate.statusLabel()->text(), "Writing wait1.mp4…");
     delegate.fileDropped("/videos/another.mov");
     saveAs(1, second);
     ASSERT_TRUE(processEventsUntil(
@@ -121,6 +122,9 @@ TEST_F(SaveFlowTest, TwoExportsRunOnTwoThreadsAndTheFirstToFinishEndsTheBusyStat
 
     QFile(second + ".go").open(QIODevice::WriteOnly);
     EXPECT_TRUE(processEventsUntil([&] { return !busy(); }));
+    // This ffmpeg writes no clip, so each verdict says so as its job ends.
+    EXPECT_TRUE(
+        processEventsUntil([&] { return delegate.statusLabel()->text().startsWith("Not"); }));
     EXPECT_TRUE(delegate.clipProgress()->isHidden());
     EXPECT_TRUE(processEventsUntil([] { return runningClipJobCount() == 1; }));
     QFile(first + ".go").open(QIODevice::WriteOnly);

@@ -18,13 +18,13 @@ std::optional<QString> runBuildTool(const QString& name, const QStringList& argu
 
 } // namespace
 
-bool makeTestClip(const QString& path, double seconds)
+bool makeTestClip(const QString& path, double seconds, const QString& size)
 {
     const QString length = QString::number(seconds);
-    return runBuildTool("ffmpeg",
-                        {"-y", "-v", "error", "-f", "lavfi", "-i",
-                         "testsrc=size=160x120:rate=24:duration=" + length, "-f", "lavfi", "-i",
-                         "sine=frequency=440:duration=" + length, "-pix_fmt", "yuv420p", path})
+    return runBuildTool("ffmpeg", {"-y", "-v", "error", "-f", "lavfi", "-i",
+                                   "testsrc=size=" + size + ":rate=24:duration=" + length, "-f",
+                                   "lavfi", "-i", "sine=frequency=440:duration=" + length,
+                                   "-pix_fmt", "yuv420p", path})
         .has_value();
 }
 

@@ -1,0 +1,34 @@
+#include "StatusText.h"
+
+#include "ClipVerdict.h"
+
+#include <QFileInfo>
+
+namespace {
+
+QString fileNameOf(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
+
+} // namespace
+
+QString writingStatus(const QString& outputPath)
+{
+    return QStringLiteral("Writing %1…").arg(fileNameOf(outputPath));
+}
+
+QString verdictStatus(const ClipVerdict& verdict)
+{
+    if (verdict.written)
+        return QStringLiteral("Written: %1, %2")
+            .arg(fileNameOf(verdict.outputPath), verdict.duration);
+    return QStringLiteral("Not written: %1").arg(verdict.reason);
+}
+
+QString probeStatus(const QString& path, const QString& durationText)
+{
+    if (!durationText.isEmpty())
+        return {};
+    return QStringLiteral("No duration: ffprobe could not read %1").arg(fileNameOf(path));
+}
