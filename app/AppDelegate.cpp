@@ -3,6 +3,7 @@
 #include "BusyState.h"
 #include "ClipJob.h"
 #include "DurationProbe.h"
+#include "OpenPanel.h"
 #include "RequiredControl.h"
 #include "StatusText.h"
 #include "TimeCode.h"
@@ -36,6 +37,17 @@ void AppDelegate::fileDropped(const QString& path)
                           self->showStatus(probeStatus(path, text));
                   });
     requiredControl(saveClipButton_).setEnabled(true);
+}
+
+void AppDelegate::chooseFile()
+{
+    std::shared_ptr<OpenPanel> panel = makeOpenPanel();
+    panel->beginSheetModalForWindow(
+        requiredControl(window_),
+        [self = QPointer<AppDelegate>(this), panel](const std::optional<QString>& path) {
+            if (self && path)
+                self->fileDropped(*path);
+        });
 }
 
 void AppDelegate::saveClip(QObject* sender)

@@ -60,6 +60,8 @@ public:
 
 public slots:
     void fileDropped(const QString& path);
+    // Asks for a video in a dialog; the one chosen is taken as if dropped.
+    void chooseFile();
     void saveClip(QObject* sender = nullptr);
 
 private:

@@ -4,6 +4,8 @@
 #include "DropView.h"
 #include "ui_MainWindow.h"
 
+#include <QShortcut>
+
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent)
     , ui(std::make_unique<Ui::MainWindow>())
@@ -37,6 +39,9 @@ void MainWindow::connectDelegate(AppDelegate& delegate)
     delegate.setStatusLabel(ui->statusLabel);
 
     connect(ui->dropView, &DropView::fileDropped, &delegate, &AppDelegate::fileDropped);
+    connect(ui->dropView, &DropView::chooseFileRequested, &delegate, &AppDelegate::chooseFile);
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, &delegate,
+            &AppDelegate::chooseFile);
     connect(ui->saveClipButton, &QPushButton::clicked, &delegate,
             [&delegate, button = ui->saveClipButton] { delegate.saveClip(button); });
 }

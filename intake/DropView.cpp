@@ -3,7 +3,9 @@
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
 
@@ -11,6 +13,7 @@ DropView::DropView(QWidget* parent)
     : QWidget(parent)
 {
     setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 std::optional<QString> DropView::firstFilename(const QMimeData* data)
@@ -27,10 +30,15 @@ void DropView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), background);
-    painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DashLine));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    // A keyboard user sees where the focus is by a solid, thicker outline.
+    if (hasFocus())
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    else
+        painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DashLine));
+    painter.drawRect(rect().adjusted(1, 1, -1, -1));
     painter.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
-    painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, tr("Drop a video file here"));
+    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                     tr("Drop a video file here, or click to choose one"));
 }
 
 void DropView::dragEnterEvent(QDragEnterEvent* event)
@@ -59,6 +67,25 @@ void DropView::dropEvent(QDropEvent* event)
         event->ignore();
     }
     draggingEnded();
+}
+
+void DropView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit chooseFileRequested();
+}
+
+void DropView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        emit chooseFileRequested();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 bool DropView::performDragOperation(const QMimeData* data)

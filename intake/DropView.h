@@ -10,7 +10,8 @@ class QMimeData;
 
 // The window's drop area. It takes a drag that carries a local file, lights up
 // while such a drag is over it, and at the end of a drop announces the path of
-// the last file dropped on it through fileDropped.
+// the last file dropped on it through fileDropped. A click, or Enter or Space
+// while it has the focus, asks for a file to be chosen instead.
 class DropView : public QWidget {
     Q_OBJECT
 
@@ -27,12 +28,15 @@ public:
 
 signals:
     void fileDropped(const QString& path);
+    void chooseFileRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool performDragOperation(const QMimeData* data);

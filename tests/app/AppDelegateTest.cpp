@@ -5,7 +5,10 @@
 #include "EventLoop.h"
 #include "ToolFolder.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QFile>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +66,62 @@ TEST_F(AppDelegateTest, ADropDuringAnExportEnablesSaveAndKeepsTheIndicator)
     delegate.fileDropped("/v/3");
     EXPECT_TRUE(delegate.saveClipButton()->isEnabled());
     EXPECT_TRUE(isBusyIndicatorRunning(*delegate.clipProgress()));
+}
+
+// Ctrl+O anywhere, a click on the drop area, Enter or Space while it has the
+// focus: each opens the dialog, and the file chosen there counts as a drop.
+TEST_F(AppDelegateTest, EveryWayToChooseAFileOpensTheDialogAndTakesItsChoiceAsADrop)
+{
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QWidget& dropView = *window.dropView();
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"1", [&] { QTest::keyClick(delegate.timeSS(), Qt::Key_O, Qt::ControlModifier); }},
+        {"2", [&] { QTest::mouseClick(&dropView, Qt::LeftButton); }},
+        {"3", [&] { QTest::keyClick(&dropView, Qt::Key_Return); }},
+        {"4", [&] { QTest::keyClick(&dropView, Qt::Key_Space); }},
+    };
+    EXPECT_EQ(QApplication::focusWidget(), &dropView); // first in the tab order
+
+    // Cancelling changes nothing.
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(openPanels.size(), 1u);
+    std::exchange(openPanels.back()->completion, nullptr)(std::nullopt);
+    EXPECT_FALSE(delegate.saveClipButton()->isEnabled());
+    EXPECT_EQ(delegate.droppedFilename(), std::nullopt);
+
+    for (const auto& [name, open] : ways) {
+        open();
+        ASSERT_EQ(openPanels.size(), std::stoul(name) + 1) << name;
+        EXPECT_EQ(openPanels.back()->window, &window);
+        const QString path = QString("/v/") + name;
+        std::exchange(openPanels.back()->completion, nullptr)(path);
+        EXPECT_EQ(delegate.droppedFileNameLabel()->text(), path);
+        EXPECT_EQ(delegate.droppedFilename(), path);
+        EXPECT_TRUE(delegate.saveClipButton()->isEnabled());
+        EXPECT_TRUE(durationShown(QString("0:00:0%1.12").arg(name))) << name;
+    }
+}
+
+// A screen reader says a control's accessible name: a label must not hide its
+// text behind a name of its own, and whatever takes the focus needs a name.
+TEST_F(AppDelegateTest, ScreenReadersHearWhatTheWindowShows)
+{
+    window.show();
+    delegate.fileDropped("/v/a clip/7");
+    ASSERT_TRUE(durationShown("0:00:07.12"));
+    delegate.statusLabel()->setText("Written: x.mp4, 0:00:03.0");
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisible())
+            continue;
+        const QString name = QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+        if (const auto* label = qobject_cast<QLabel*>(widget)) {
+            EXPECT_EQ(name, QString(label->text()).remove('&'));
+        } else if (widget->focusPolicy() != Qt::NoFocus) {
+            EXPECT_FALSE(name.isEmpty()) << widget->objectName().toStdString();
+        }
+    }
 }
 
 class BadProbe : public AppDelegateTest, public testing::WithParamInterface<const char*> {};

@@ -2,6 +2,7 @@
 
 #include "AppDelegate.h"
 #include "MainWindow.h"
+#include "OpenPanel.h"
 #include "SavePanel.h"
 
 #include "QtPrinting.h"
@@ -26,8 +27,20 @@ struct ScriptedSavePanel : SavePanel {
     std::optional<QString> chosen;
 };
 
+// An open panel the test answers by hand.
+struct ScriptedOpenPanel : OpenPanel {
+    void beginSheetModalForWindow(QWidget& parent, Completion done) override
+    {
+        window = &parent;
+        completion = std::move(done);
+    }
+
+    QWidget* window = nullptr;
+    Completion completion;
+};
+
 // The application as main() puts it together, launched but not shown, with
-// every save panel scripted.
+// every save and open panel scripted.
 class ApplicationFixture : public testing::Test {
 protected:
     ApplicationFixture()
@@ -38,8 +51,16 @@ protected:
             panels.push_back(new ScriptedSavePanel);
             return std::unique_ptr<SavePanel>(panels.back());
         });
+        setOpenPanelFactory([this] {
+            openPanels.push_back(new ScriptedOpenPanel);
+            return std::unique_ptr<OpenPanel>(openPanels.back());
+        });
     }
-    ~ApplicationFixture() override { setSavePanelFactory(nullptr); }
+    ~ApplicationFixture() override
+    {
+        setSavePanelFactory(nullptr);
+        setOpenPanelFactory(nullptr);
+    }
 
     // Presses Save and answers the dialog at once.
     void saveAs(qint64 response, std::optional<QString> path)
@@ -73,4 +94,5 @@ protected:
     MainWindow window;
     AppDelegate delegate;
     std::vector<ScriptedSavePanel*> panels;
+    std::vector<ScriptedOpenPanel*> openPanels;
 };

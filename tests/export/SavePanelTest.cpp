@@ -29,6 +29,7 @@ TEST(SavePanel, IsAWindowModalFileDialogThatAddsTheExtension)
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_EQ(dialog->windowTitle(), "Save as MP4 file");
         EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+        EXPECT_EQ(dialog->nameFilters(), QStringList{"MP4 (*.mp4)"});
 
         dialog->selectFile(folder.filePath("out clip"));
         QDialog& asDialog = *dialog; // QFileDialog hides its accept()
