@@ -4,7 +4,7 @@ PRESET ?= $(if $(CI),ci,dev)
 BUILD_DIR := build
 STAMP := $(BUILD_DIR)/.configured-$(PRESET)
 
-.PHONY: run test bench build deps format
+.PHONY: run test bench build deps format package
 
 run: check-display $(STAMP)
 	cmake --build --preset $(PRESET) -j$$(nproc) --target velborn-trimlet
@@ -19,6 +19,14 @@ bench: $(STAMP)
 
 build: $(STAMP)
 	cmake --build --preset $(PRESET) -j$$(nproc)
+
+# A .deb of a Release build installed under /usr, in its own folder
+# (build-package/) so the test build is left alone.
+package: | deps
+	@command -v dpkg-shlibdeps >/dev/null || { echo "make package needs dpkg-shlibdeps. Run as root: apt-get install -y dpkg-dev" >&2; exit 1; }
+	cmake --preset package
+	cmake --build --preset package -j$$(nproc)
+	cpack --preset package
 
 deps:
 	@sh scripts/ensure-deps.sh
