@@ -78,6 +78,14 @@ struct ExportSamples {
 };
 ExportSamples measureExport(int runs, const QString& source, const QString& outputFolder);
 
+// Costs that must not grow with the file. Milliseconds from a drop to the
+// duration shown for `longClip`, against `shortClip` as the floor.
+Samples measureLengthCost(int runs, const QString& longClip, const QString& shortClip);
+// Milliseconds from OK to the end of the busy state for a 3 s clip starting
+// `lateStartSeconds` into `source`, against one starting at 0 as the floor.
+Samples measureSeekCost(int runs, const QString& source, int lateStartSeconds,
+                        const QString& outputFolder);
+
 // The start-up and memory measures run a fresh copy of the bench for each
 // sample: `velborn-bench --child window|bare [clip]`. childMain() is that copy.
 inline const QString childOption = QStringLiteral("--child");

@@ -144,3 +144,33 @@ ExportSamples measureExport(int runs, const QString& source, const QString& outp
     return {pick(all, &ExportRun::milliseconds), pick(all, &ExportRun::verdict),
             pick(all, &ExportRun::longestGap)};
 }
+
+Samples measureLengthCost(int runs, const QString& longClip, const QString& shortClip)
+{
+    LaunchedWindow launched;
+    showAndWaitUntilPainted(launched.window);
+    return rounds(
+        runs, [&] { return dropAndWaitForDuration(launched, longClip); },
+        [&] { return dropAndWaitForDuration(launched, shortClip); });
+}
+
+Samples measureSeekCost(int runs, const QString& source, int lateStartSeconds,
+                        const QString& outputFolder)
+{
+    setSavePanelFactory([] { return std::make_unique<HeldSavePanel>(); });
+    LaunchedWindow launched;
+    AppDelegate& delegate = launched.delegate;
+    showAndWaitUntilPainted(launched.window);
+    dropAndWaitForDuration(launched, source);
+    delegate.timeSS()->setText(QStringLiteral("3"));
+    const QString output = QDir(outputFolder).filePath(QStringLiteral("seek.mp4"));
+    const auto exportFrom = [&](int startSeconds) {
+        // Written back as minutes and seconds on each save; set whole each time.
+        delegate.startMM()->setText(QStringLiteral("0"));
+        delegate.startSS()->setText(QString::number(startSeconds));
+        return exportThroughWindow(*delegate.saveClipButton(), *delegate.statusLabel(), output)
+            .milliseconds;
+    };
+    return rounds(
+        runs, [&] { return exportFrom(lateStartSeconds); }, [&] { return exportFrom(0); });
+}

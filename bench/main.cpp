@@ -112,13 +112,20 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    // A short clip for the drop, a longer and larger one for the export.
+    // A short clip for the drop, a longer and larger one for the export, and
+    // small ones of 10 s, 90 s and 10 min to see that costs stay flat.
     const QTemporaryDir folder;
     const QString shortClip = folder.filePath(QStringLiteral("short clip.mp4"));
     const QString source = folder.filePath(QStringLiteral("source clip.mp4"));
+    const QString tenSeconds = folder.filePath(QStringLiteral("10 s.mp4"));
+    const QString ninetySeconds = folder.filePath(QStringLiteral("90 s.mp4"));
+    const QString tenMinutes = folder.filePath(QStringLiteral("10 min.mp4"));
     attempt([&] {
         makeClip(shortClip, 3, QStringLiteral("160x120"), 24);
         makeClip(source, 10, QStringLiteral("320x240"), 25);
+        makeClip(tenSeconds, 10, QStringLiteral("160x120"), 24);
+        makeClip(ninetySeconds, 90, QStringLiteral("160x120"), 24);
+        makeClip(tenMinutes, 600, QStringLiteral("160x120"), 24);
     });
     if (status != 0)
         return status;
@@ -139,6 +146,14 @@ int main(int argc, char* argv[])
         printRow("export, OK to not busy", "ms", exported.duration, Bound::Ratio, 1.02);
         printRow("export, OK to verdict", "ms", exported.verdict, Bound::Ratio, 1.05);
         printRow("longest GUI gap, export", "ms", exported.longestGap, Bound::Value, 20);
+    });
+    attempt([&] {
+        const Samples seek = measureSeekCost(runs, ninetySeconds, 80, folder.path());
+        printRow("export from 80 s vs 0 s", "ms", seek, Bound::Ratio, 1.10);
+    });
+    attempt([&] {
+        const Samples length = measureLengthCost(runs, tenMinutes, tenSeconds);
+        printRow("duration, 10 min vs 10 s", "ms", length, Bound::Ratio, 1.10);
     });
     return status;
 }
