@@ -40,6 +40,9 @@ protected:
                                        std::chrono::seconds(120)));
         EXPECT_TRUE(delegate.clipProgress()->isHidden());
         waitForClipJobs();
+        // The verdict may still be queued when the job's thread has ended.
+        EXPECT_TRUE(processEventsUntil(
+            [&] { return !delegate.statusLabel()->text().startsWith("Writing"); }));
     }
 
     static inline QTemporaryDir sources;
