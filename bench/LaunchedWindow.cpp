@@ -1,8 +1,8 @@
 #include "LaunchedWindow.h"
 
-#include "DragEvents.h"
 #include "DropView.h"
 #include "EventLoop.h"
+#include "TestSupport.h"
 
 #include <QLineEdit>
 

@@ -1,6 +1,7 @@
 #include "SavePanel.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPointer>
 
 namespace {
@@ -31,9 +32,10 @@ public:
         dialog->open();
     }
 
+    // Accepted with no name typed, the dialog gives its folder: no file was chosen.
     std::optional<QString> url() const override
     {
-        if (chosen.isEmpty())
+        if (chosen.isEmpty() || QFileInfo(chosen).isDir())
             return std::nullopt;
         return chosen;
     }

@@ -1,98 +1,76 @@
 #pragma once
 
 #include "AppDelegate.h"
+#include "BusyState.h"
 #include "MainWindow.h"
-#include "OpenPanel.h"
-#include "SavePanel.h"
+#include "TestSupport.h"
 
-#include "QtPrinting.h"
+#include <QApplication>
+#include <QFileDialog>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
-// A save panel the test answers by hand, whenever it likes.
-struct ScriptedSavePanel : SavePanel {
-    void setTitle(const QString& text) override { title = text; }
-    void setAllowedFileTypes(const QStringList& list) override { types = list; }
-    void beginSheetModalForWindow(QWidget& parent, Completion done) override
-    {
-        window = &parent;
-        completion = std::move(done);
-    }
-    std::optional<QString> url() const override { return chosen; }
-
-    QString title;
-    QStringList types;
-    QWidget* window = nullptr;
-    Completion completion;
-    std::optional<QString> chosen;
-};
-
-// An open panel the test answers by hand.
-struct ScriptedOpenPanel : OpenPanel {
-    void beginSheetModalForWindow(QWidget& parent, Completion done) override
-    {
-        window = &parent;
-        completion = std::move(done);
-    }
-
-    QWidget* window = nullptr;
-    Completion completion;
-};
-
-// The application as main() puts it together, launched but not shown, with
-// every save and open panel scripted.
+// The application as main() makes it, not shown. Its ffprobe gives the file's
+// name as seconds; its ffmpeg saves its arguments beside its output and, for
+// "wait…" outputs, waits for "<output>.go".
 class ApplicationFixture : public testing::Test {
 protected:
     ApplicationFixture()
     {
+        tools.addScript("ffprobe", R"(echo "format,0:00:0${2##*/}.500000")");
+        tools.addScript("ffmpeg", R"(for a; do out="$a"; done; printf '%s\n' "$@" > "$out.args"
+case "$out" in *wait*) for i in $(seq 1500); do [ -e "$out.go" ] && exit; sleep .02; done;; esac)");
         window.connectDelegate(delegate);
         delegate.applicationDidFinishLaunching();
-        setSavePanelFactory([this] {
-            panels.push_back(new ScriptedSavePanel);
-            return std::unique_ptr<SavePanel>(panels.back());
-        });
-        setOpenPanelFactory([this] {
-            openPanels.push_back(new ScriptedOpenPanel);
-            return std::unique_ptr<OpenPanel>(openPanels.back());
-        });
-    }
-    ~ApplicationFixture() override
-    {
-        setSavePanelFactory(nullptr);
-        setOpenPanelFactory(nullptr);
     }
 
-    // Presses Save and answers the dialog at once.
-    void saveAs(qint64 response, std::optional<QString> path)
+    // The file dialog showing on the window, or null.
+    QFileDialog* dialog() const
     {
-        delegate.saveClip();
-        panels.back()->chosen = std::move(path);
-        // Moved out: the panel is freed once its answer has been handled.
-        const auto completion = std::move(panels.back()->completion);
-        completion(response);
+        return qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     }
-
-    // Start hours, minutes, seconds, fraction, then the same for the length.
-    std::array<QLineEdit*, 8> timeFields() const
+    // Ends the dialog with `response`, `path` chosen in it first.
+    void answer(int response, const QString& path)
     {
-        return {delegate.startHH(), delegate.startMM(), delegate.startSS(), delegate.startFFF(),
-                delegate.timeHH(),  delegate.timeMM(),  delegate.timeSS(),  delegate.timeFFF()};
+        ASSERT_NE(dialog(), nullptr);
+        dialog()->selectFile(path);
+        static_cast<QDialog*>(dialog())->done(response);
     }
-    void setTimeTexts(const QStringList& texts)
+    void saveAs(int response, const QString& path)
     {
-        for (std::size_t i = 0; i < 8; ++i)
-            timeFields()[i]->setText(texts[qsizetype(i)]);
+        delegate.saveClipButton()->click();
+        answer(response, path);
     }
-    QStringList timeTexts() const
+    bool durationShown(const QString& text)
     {
-        QStringList texts;
+        return waitFor([&] { return delegate.durationTextField()->text() == text; });
+    }
+    // The window at a glance: the file, the duration, the status, Save, the
+    // indicator, and the start and length fields as "h|m|s|f|h|m|s|f".
+    QStringList seen() const
+    {
+        QStringList times;
         for (const QLineEdit* field : timeFields())
-            texts << field->text();
-        return texts;
+            times << field->text();
+        const QProgressBar& progress = *delegate.clipProgress();
+        // clang-format off
+        return {delegate.droppedFileNameLabel()->text(), delegate.durationTextField()->text(),
+                delegate.statusLabel()->text(), delegate.saveClipButton()->isEnabled() ? "save" : "-",
+                isBusyIndicatorRunning(progress) ? "busy" : progress.isHidden() ? "idle" : "?", times.join('|')};
+        // clang-format on
+    }
+    void setTimes(const QString& texts)
+    {
+        for (qsizetype i = 0; i < 8; ++i)
+            timeFields()[i]->setText(texts.section('|', int(i), int(i)));
+    }
+    QList<QLineEdit*> timeFields() const
+    {
+        return window.findChildren<QLineEdit*>(QRegularExpression("^(start|time)"));
     }
 
+    ToolFolder tools;
     MainWindow window;
     AppDelegate delegate;
-    std::vector<ScriptedSavePanel*> panels;
-    std::vector<ScriptedOpenPanel*> openPanels;
 };

@@ -1,9 +1,7 @@
-// The application as main() runs it, used the way a person would: it drops
-// $VELBORN_TEST_INPUT on the window, waits for the duration, presses Save,
-// chooses $VELBORN_TEST_OUTPUT and closes the window once the status line has a
-// verdict. Tests start it to see what the process as a whole does.
+// The application as main() runs it, on the file its command line names, used
+// as a person would: once the duration shows, it presses Save, chooses
+// $VELBORN_TEST_OUTPUT, and closes the window while the clip is written.
 #include "Application.h"
-#include "DragEvents.h"
 #include "SavePanel.h"
 
 #include <QApplication>
@@ -19,49 +17,21 @@ struct ChosenFilePanel : SavePanel {
     void setAllowedFileTypes(const QStringList&) override {}
     void beginSheetModalForWindow(QWidget& window, Completion completion) override
     {
-        QTimer::singleShot(0, &window, [completion = std::move(completion)] { completion(1); });
+        QTimer::singleShot(0, &window, [completion] { completion(1); });
     }
-    std::optional<QString> url() const override
-    {
-        return qEnvironmentVariable("VELBORN_TEST_OUTPUT");
-    }
-};
-
-template <typename Control> Control* control(const char* name)
-{
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* found = window->findChild<Control*>(name))
-            return found;
-    }
-    return nullptr;
-}
-
-QWidget* dropView()
-{
-    return control<QWidget>("dropView");
-}
-
-// Each step waits until it is ready, acts, and hands on to the next.
-struct Step {
-    std::function<bool()> ready;
-    std::function<void()> act;
-};
-
-const std::vector<Step> steps = {
-    {[] { return dropView() != nullptr && dropView()->isVisible(); },
-     [] { dragAndDropFiles(*dropView(), {qEnvironmentVariable("VELBORN_TEST_INPUT")}); }},
-    {[] { return !control<QLineEdit>("durationTextField")->text().isEmpty(); },
-     [] { control<QPushButton>("saveClipButton")->click(); }},
-    {[] { return control<QLabel>("statusLabel")->text().contains("ritten"); },
-     [] { dropView()->window()->close(); }},
+    std::optional<QString> url() const override { return output; }
+    const QString output = qEnvironmentVariable("VELBORN_TEST_OUTPUT");
 };
 
 void useTheWindow()
 {
     auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, [next = std::size_t{0}]() mutable {
-        if (next < steps.size() && steps[next].ready())
-            steps[next++].act();
+    QObject::connect(poll, &QTimer::timeout, [] {
+        QWidget* window = QApplication::activeWindow();
+        if (window && window->findChild<QLabel*>("statusLabel")->text().startsWith("Writing"))
+            window->close();
+        else if (window && !window->findChild<QLineEdit*>("durationTextField")->text().isEmpty())
+            window->findChild<QPushButton*>("saveClipButton")->click();
     });
     poll->start(20);
 }

@@ -52,6 +52,14 @@ for tool in ffmpeg ffprobe; do
     esac
 done
 
+# Help needs no display; Qt's own options are taken out before ours are read.
+env -i "$prefix/bin/velborn-trimlet" --help | grep -q '^Usage: velborn-trimlet \[options\] \[file\]$' ||
+    fail "--help without a display printed no usage"
+status=0
+QT_QPA_PLATFORM=offscreen "$prefix/bin/velborn-trimlet" -platform offscreen a b 2>"$work/err" || status=$?
+[ "$status" = 2 ] && grep -qx "velborn-trimlet: Give one file at most. Try --help." "$work/err" ||
+    fail "two files gave status $status and: $(cat "$work/err")"
+
 clip=$work/clip.mp4
 ffmpeg -v error -f lavfi -i testsrc=size=160x120:rate=24:duration=3 \
     -f lavfi -i sine=duration=3 -pix_fmt yuv420p "$clip"

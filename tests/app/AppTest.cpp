@@ -1,0 +1,182 @@
+#include "ApplicationFixture.h"
+#include "ClipJob.h"
+#include "CommandLine.h"
+#include "DropView.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDir>
+
+using AppTest = ApplicationFixture;
+
+TEST_F(AppTest, ADroppedOrChosenFileIsShownWholeEnablesSaveAndThenShowsItsDuration)
+{
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    delegate.statusLabel()->setText("stale");
+    const QString path = "/home/user/Videos/holiday 2026/<b>day</b> one/5";
+    EXPECT_EQ(seen(), (QStringList{"", "", "stale", "-", "idle", "0|0|0|0|0|0|10|0"}));
+    ASSERT_TRUE(dragAndDropFiles(*window.dropView(), {path, "/v/6"}));
+    EXPECT_EQ(seen(), (QStringList{path, "", "stale", "save", "idle", "0|0|0|0|0|0|10|0"}));
+    EXPECT_EQ(delegate.droppedFilename(), path);
+    EXPECT_EQ(delegate.droppedFileNameLabel()->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(durationShown("0:00:05.12"));
+    EXPECT_EQ(seen().mid(1, 2), (QStringList{"0:00:05.12", ""}));
+
+    // Screen readers say accessible names: a label's must be its text.
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        const QString name = QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+        if (const auto* label = qobject_cast<QLabel*>(widget)) {
+            EXPECT_EQ(name, QString(label->text()).remove('&'));
+        } else if (widget->isVisible() && widget->focusPolicy() != Qt::NoFocus) {
+            EXPECT_FALSE(name.isEmpty()) << widget->objectName().toStdString();
+        }
+    }
+
+    // Ctrl+O, a click, Enter or Space on the drop area (focused first) open a
+    // dialog whose file counts as a drop, even mid-export; the first is cancelled.
+    QWidget* dropView = window.dropView();
+    EXPECT_EQ(QApplication::focusWidget(), dropView);
+    enterBusyState(*delegate.clipProgress(), *delegate.saveClipButton());
+    const std::function<void()> ways[] = {
+        [&] { QTest::keyClick(delegate.timeSS(), Qt::Key_O, Qt::ControlModifier); },
+        [&] { QTest::mouseClick(dropView, Qt::LeftButton); },
+        [&] { QTest::keyClick(dropView, Qt::Key_Return); },
+        [&] { QTest::keyClick(dropView, Qt::Key_Space); }};
+    for (int way = 0; way < 4; ++way) {
+        ways[way]();
+        ASSERT_NE(dialog(), nullptr) << way;
+        EXPECT_EQ(dialog()->windowTitle(), "Open a video");
+        EXPECT_TRUE(dialog()->nameFilters().value(0).contains("*.mkv"));
+        EXPECT_EQ(dialog()->nameFilters().value(1), "All files (*)");
+        const QString chosen = way == 0 ? path : tools.filePath(QString::number(way));
+        answer(way == 0 ? QDialog::Rejected : QDialog::Accepted, chosen);
+        EXPECT_TRUE(durationShown(QString("0:00:0%1.12").arg(way == 0 ? 5 : way)));
+        EXPECT_EQ(seen().mid(0, 5), (QStringList{chosen, delegate.durationTextField()->text(), "",
+                                                 way ? "save" : "-", "busy"}));
+    }
+
+    // Failing, garbled, missing, or too slow to answer within its limit.
+    const QString pid = tools.filePath("pid");
+    for (const QString& ffprobe : QStringList{"exit 1", "printf 'format,0:00:01.\\377'", "",
+                                              "echo $$ > " + pid + "; sleep 12; echo f,1.5"}) {
+        tools.addScript("ffprobe", ffprobe);
+        if (ffprobe.isEmpty())
+            QFile::remove(tools.filePath("ffprobe"));
+        delegate.durationTextField()->setText("stale");
+        delegate.fileDropped("/v/4");
+        testing::internal::CaptureStdout();
+        EXPECT_TRUE(durationShown(""));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n");
+        EXPECT_EQ(delegate.statusLabel()->text(), "No duration: ffprobe could not read 4");
+    }
+    QFile killed(pid);
+    ASSERT_TRUE(killed.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(QFile::exists("/proc/" + killed.readAll().trimmed())); // reaped, not a zombie
+}
+
+TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict)
+{
+    delegate.fileDropped("/v/1");
+    ASSERT_TRUE(durationShown("0:00:01.12")); // which clears the status line
+    setTimes("|1|75|5|0|0|90|");
+    delegate.saveClipButton()->click();
+    ASSERT_NE(dialog(), nullptr);
+    EXPECT_EQ(dialog()->windowTitle(), "Save as MP4 file");
+    EXPECT_EQ(dialog()->nameFilters(), QStringList{"MP4 (*.mp4)"});
+    EXPECT_EQ(dialog()->parentWidget(), &window);
+    EXPECT_EQ(dialog()->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(seen()[4], "idle"); // until the dialog answers
+    answer(QDialog::Rejected, "/x.mp4");
+    for (const int response : {2, -1, 1}) {
+        saveAs(response, response == 1 ? "" : "/x.mp4"); // OK with no name typed
+        EXPECT_EQ(seen().mid(2), (QStringList{"", "save", "idle", "|1|75|5|0|0|90|"})) << response;
+    }
+    EXPECT_EQ(runningClipJobCount(), 0);
+
+    delegate.droppedFileNameLabel()->setText("/edited/by hand.mkv");
+    delegate.removeAudioButton()->setTristate(true);
+    for (const auto state : {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked}) {
+        delegate.removeAudioButton()->setCheckState(state);
+        const QString output = tools.filePath(QString("wait%1.mp4").arg(state));
+        saveAs(1, output.chopped(4)); // the dialog adds ".mp4"
+        ASSERT_TRUE(waitFor([&] { return QFile::exists(output + ".args"); }));
+        EXPECT_EQ(seen().mid(2), (QStringList{"Writing " + output.section('/', -1) + "…", "-",
+                                              "busy", "|2|15|5|0|1|30|"}));
+        int named = 0;
+        for (const QString& task :
+             QDir("/proc/self/task").entryList(QDir::NoDotAndDotDot | QDir::Dirs)) {
+            QFile name("/proc/self/task/" + task + "/comm");
+            named += name.open(QIODevice::ReadOnly) && name.readAll() == "velborn\n";
+        }
+        EXPECT_EQ(named, 1);
+        QFile(output + ".go").open(QIODevice::WriteOnly);
+        waitForClipJobs();
+        EXPECT_EQ(seen().mid(3, 2), (QStringList{"save", "idle"}));
+        QFile arguments(output + ".args");
+        arguments.open(QIODevice::ReadOnly);
+        EXPECT_EQ(QString(arguments.readAll()),
+                  "-y\n-ss\n00:02:15.50\n-i\n/edited/by hand.mkv\n-t\n00:01:30.00\n-qscale\n0\n" +
+                      QString(state == Qt::Checked ? "-an\n" : "") + output + "\n");
+    }
+
+    // ffmpeg, a script writing "$out" (none: missing); a file there before; what
+    // is printed; the status line after the real ffprobe's look; a file left.
+    tools.linkBuildTool("ffprobe");
+    QFile::link(VELBORN_BUILD_RESOURCE_DIR "/ffmpeg", tools.filePath("ffmpeg.real"));
+    const QString output = tools.filePath("clip.mp4");
+    const char* const nothing =
+        "Not written: nothing was encoded; is the start past the end of the video?";
+    // clang-format off
+    const std::tuple<const char*, bool, const char*, const char*, bool> cases[] = {
+        {"printf 'frame=1\\nbad \\377\\n' >&2; echo x > \"$out\"; exit 1", false,
+         "frame=1\nbad \xef\xbf\xbd\n\n", "Not written: bad \xef\xbf\xbd", false},
+        {"printf 'Invalid ss\\n\\nframe=1 size=0kB\\rvideo:0kB muxing overhead: 0%%\\n'; exit 1", true,
+         "Invalid ss\n\nframe=1 size=0kB\rvideo:0kB muxing overhead: 0%\n\n", "Not written: Invalid ss", true},
+        {"echo x >> \"$out\"; exit 1", true, "\n", "Not written: ffmpeg ended with status 1", false},
+        {": > \"$out\"", false, "\n", nothing, false},
+        {"exit 0", true, "\n", nothing, true},
+        {"kill -KILL $$", false, "\n", "Not written: $FOLDER/ffmpeg crashed", false},
+        {nullptr, false, "", "Not written: no program \"ffmpeg\" in $FOLDER", false},
+        {"exec \"$0.real\" -v error -f lavfi -i testsrc=duration=2 \"$out\"", false, "\n", "Written: clip.mp4, 0:00:02.0", true}};
+    // clang-format on
+    for (const auto& [ffmpeg, existed, printed, status, left] : cases) {
+        QFile::remove(tools.filePath("ffmpeg"));
+        if (ffmpeg)
+            tools.addScript("ffmpeg", QString("for out; do :; done\n") + ffmpeg);
+        QFile::remove(output);
+        QFile earlier(output);
+        if (existed && earlier.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            earlier.write("an earlier file");
+        testing::internal::CaptureStdout();
+        saveAs(1, output);
+        ASSERT_TRUE(waitFor([&] { return !seen()[2].startsWith("Writing"); }));
+        waitForClipJobs();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), printed);
+        EXPECT_EQ(seen().mid(2, 3),
+                  (QStringList{QString(status).replace("$FOLDER", tools.path()), "save", "idle"}));
+        EXPECT_EQ(QFile::exists(output), left) << status;
+    }
+}
+
+TEST(CommandLine, OpensOnePathAnswersHelpAndVersionAndRefusesTheRest)
+{
+    using Action = CommandLine::Action;
+    // clang-format off
+    const std::tuple<QStringList, Action, std::optional<QString>, QString> cases[] = {
+        {{"/v/a b, c.mp4"}, Action::Run, "/v/a b, c.mp4", ""},
+        {{"clips/../a.mp4"}, Action::Run, "/home/me/a.mp4", ""},
+        {{"--bogus", "-h"}, Action::PrintHelp, std::nullopt, "Usage: velborn-trimlet [options] [file]"},
+        {{"--version"}, Action::PrintVersion, std::nullopt, "Velborn Trimlet " VELBORN_VERSION},
+        {{"--bogus"}, Action::UsageError, std::nullopt, "velborn-trimlet: Unknown option 'bogus'. Try --help."},
+        {{"a", "b"}, Action::UsageError, std::nullopt, "velborn-trimlet: Give one file at most. Try --help."}};
+    // clang-format on
+    for (const auto& [arguments, action, file, text] : cases) {
+        const CommandLine parsed =
+            parseCommandLine(QStringList{"velborn-trimlet"} + arguments, "/home/me");
+        EXPECT_EQ(parsed.action, action) << text.toStdString();
+        EXPECT_EQ(parsed.file, file) << text.toStdString();
+        EXPECT_EQ(parsed.text.section('\n', 0, 0), text);
+    }
+}

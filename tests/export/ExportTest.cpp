@@ -1,0 +1,37 @@
+#include "FieldNumbers.h"
+#include "TestSupport.h"
+#include "TimeCode.h"
+
+#include <gtest/gtest.h>
+
+// The fields (hours, minutes, seconds, fraction), the writes in order, the time code.
+TEST(TimeCode, CarriesSixtiesWritesThemBackAndPadsToTwoCharacters)
+{
+    // clang-format off
+    const std::tuple<std::array<const char*, 4>, const char*, const char*> cases[] = {
+        {{"", "1", "75", "5"}, "s15 m2 ", "00:02:15.50"}, {{"1", "90", "30", "0"}, "m30 h2 ", "02:30:30.00"},
+        {{"0", "59", "60", "250"}, "s0 m60 m0 h1 ", "01:00:00.250"}, {{"0", "059", "059", "9"}, "", "00:059:059.90"},
+        {{"", "", "-5", "1500"}, "", "00:00:-5.1500"}, {{"", "-100", "120", ""}, "s0 m-98 ", "00:-98:00.00"},
+        {{"", "", "e\xcc\x81", "\xf0\x9f\x91\x8d"}, "", "00:00:0e\xcc\x81.\xf0\x9f\x91\x8d" "0"},
+        {{"", "2147483647", "120", ""}, "s0 m2147483649 m9 h35791394 ", "35791394:09:00.00"}};
+    // clang-format on
+    for (const auto& [texts, writes, timeCode] : cases) {
+        std::array<QLineEdit, 4> fields;
+        QString written;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            fields[i].setText(QString::fromUtf8(texts[i]));
+            QObject::connect(
+                &fields[i], &QLineEdit::textChanged,
+                [&written, i](const QString& text) { written += "hmsf"[i] + text + ' '; });
+        }
+        EXPECT_EQ(timeCodeFromFields({&fields[0], &fields[1], &fields[2], &fields[3]}),
+                  QString::fromUtf8(timeCode));
+        EXPECT_EQ(written, writes) << timeCode;
+    }
+    // clang-format off
+    const std::pair<const char*, std::int32_t> numbers[] = {{"", 0}, {" \t7", 7}, {"+8", 8}, {"-12ab", -12},
+        {"-", 0}, {"1 2", 1}, {"99999999999", INT32_MAX}, {"-2147483648", INT32_MIN}, {"-99999999999", INT32_MIN}};
+    // clang-format on
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ(intValueOfText(text), value) << text;
+}

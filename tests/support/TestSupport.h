@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ResourceFolder.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <QWidget>
+
+#include <ostream>
+
+// Runs the event loop until `done` holds, for up to `ms`; gives `done`.
+inline bool waitFor(const std::function<bool()>& done, int ms = 30'000)
+{
+    return QTest::qWaitFor(done, ms);
+}
+
+// A temporary resource folder, the application's own while it lives.
+class ToolFolder : public QTemporaryDir {
+public:
+    ToolFolder() { overrideResourceFolder(path()); }
+    ~ToolFolder() { overrideResourceFolder(QString()); }
+    // An executable `name` running a shell script, or the build's real tool.
+    void addScript(const QString& name, const QString& body);
+    void linkBuildTool(const QString& name);
+};
+
+// A drag event of `type` (enter, leave or drop) carrying `urls`, as the window
+// system delivers it; gives whether `target` accepted it.
+bool sendDrag(QWidget& target, QEvent::Type type, const QList<QUrl>& urls = {});
+// Enters and drops local files, as a person dragging them onto the widget does.
+bool dragAndDropFiles(QWidget& target, const QStringList& paths);
+
+// A clip of FFmpeg's test pattern and a sine tone.
+bool makeTestClip(const QString& path, double seconds, const QString& size = "160x120");
+
+// The build's ffprobe on a file: its streams' kinds, then its duration in
+// seconds to a tenth ("video", "audio", "3.0").
+QStringList probeMediaFacts(const QString& path);
+
+// Lets checks print a QString as text, alone or in a list.
+inline void PrintTo(const QString& text, std::ostream* stream)
+{
+    *stream << '"' << text.toStdString() << '"';
+}
