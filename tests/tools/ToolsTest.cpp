@@ -48,8 +48,7 @@ TEST(DurationText, ShowsTheProbesAnswerAsWholeTwentyFourthsOfASecond)
         {"form at,\t0:00:\r01.5000\n00\n", "0:00:01.12"},
         // A fraction that is not a plain 64-bit decimal counts as 0; a large one stays exact.
         {"f,1.12x", "1.0"}, {"f,1.-500000", "1.-12"}, {"f,1.+500000", "1.12"}, {"f,1.+-5", "1.0"},
-        {"f,1.9223372036854775808", "1.0"}, {"f,1.9223372036854775807", "1.221360928884514"},
-        {"f,1.-9223372036854775808", "1.-221360928884514"}, {"f,...", "f,..."}};
+        {"f,1.9223372036854775808", "1.0"}, {"f,1.-9223372036854775808", "1.-221360928884514"}};
     // clang-format on
     for (const auto& [answer, text] : cases)
         EXPECT_EQ(durationTextFromProbeOutput(QString::fromUtf8(answer)), QString::fromUtf8(text))
