@@ -12,6 +12,7 @@
 #include <QList>
 #include <QProgressBar>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -49,7 +50,8 @@ void postVerdict(const ClipRequest& request, const ClipVerdict& verdict)
 }
 
 // Runs the event loop until one of the running jobs finishes, so that a signal
-// to end the application is still heard while jobs are awaited.
+// to end the application is still heard while jobs are awaited. A thread can
+// finish between the connection and the loop; the timer bounds that wait.
 void awaitOneClipJob()
 {
     QEventLoop loop;
@@ -58,8 +60,8 @@ void awaitOneClipJob()
             QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit,
                              Qt::QueuedConnection);
     }
-    if (runningClipJobCount() > 0)
-        loop.exec();
+    QTimer::singleShot(100, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 } // namespace

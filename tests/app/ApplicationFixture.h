@@ -11,9 +11,8 @@
 
 #include <gtest/gtest.h>
 
-// The application as main() makes it, not shown. Its ffprobe gives the file's
-// name as seconds; its ffmpeg saves its arguments beside its output and, for
-// "wait…" outputs, waits for "<output>.go".
+// The application, not shown. Its ffprobe gives the file's name as seconds; its
+// ffmpeg saves its arguments by its output, and for "wait…" waits for "….go".
 class ApplicationFixture : public testing::Test {
 protected:
     ApplicationFixture()

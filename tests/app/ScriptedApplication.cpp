@@ -1,6 +1,7 @@
 // The application as main() runs it, on the file its command line names, used
-// as a person would: once the duration shows, it presses Save, chooses
-// $VELBORN_TEST_OUTPUT, and closes the window while the clip is written.
+// as a person would: once the duration shows, it asks for the whole file,
+// presses Save, chooses $VELBORN_TEST_OUTPUT, and closes the window while the
+// clip is written.
 #include "Application.h"
 #include "SavePanel.h"
 
@@ -30,8 +31,10 @@ void useTheWindow()
         QWidget* window = QApplication::activeWindow();
         if (window && window->findChild<QLabel*>("statusLabel")->text().startsWith("Writing"))
             window->close();
-        else if (window && !window->findChild<QLineEdit*>("durationTextField")->text().isEmpty())
+        else if (window && !window->findChild<QLineEdit*>("durationTextField")->text().isEmpty()) {
+            window->findChild<QLineEdit*>("timeMM")->setText("60"); // the whole file
             window->findChild<QPushButton*>("saveClipButton")->click();
+        }
     });
     poll->start(20);
 }
