@@ -1,5 +1,7 @@
 #include "DropView.h"
 
+#include "DropViewAccessible.h"
+
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDropEvent>
@@ -14,6 +16,7 @@ DropView::DropView(QWidget* parent)
 {
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
+    installDropViewAccessibility();
 }
 
 std::optional<QString> DropView::firstFilename(const QMimeData* data)
