@@ -26,9 +26,11 @@ void messageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
 // A clip made from ffmpeg's built-in test pattern and a sine tone.
 void makeClip(const QString& path, int seconds, const QString& size, int rate)
 {
+    // A key frame every 2 s, as cameras and phones write them: a seek then
+    // decodes at most 2 s before the start.
     const QString sources =
         QStringLiteral("-y -v error -f lavfi -i testsrc=size=%1:rate=%2:duration=%3"
-                       " -f lavfi -i sine=frequency=440:duration=%3 -pix_fmt yuv420p");
+                       " -f lavfi -i sine=frequency=440:duration=%3 -pix_fmt yuv420p -g 48");
     QStringList arguments =
         sources.arg(size, QString::number(rate), QString::number(seconds)).split(u' ');
     timeTool(QStringLiteral("ffmpeg"), arguments << path);
