@@ -51,7 +51,7 @@ TerminationSignals::TerminationSignals(QObject* parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSocket) != 0)
         qFatal("velborn-trimlet: cannot make a socket pair for signals");
-    notifier = new QSocketNotifier(signalSocket[1], QSocketNotifier::Read, this);
+    auto* notifier = new QSocketNotifier(signalSocket[1], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &TerminationSignals::handleCaughtSignal);
     handleSignalsWith(writeSignalNumber);
 }

@@ -2,8 +2,6 @@
 
 #include <QObject>
 
-class QSocketNotifier;
-
 // Turns SIGTERM, SIGINT and SIGHUP (a log-out, Ctrl+C, a closed terminal) into
 // an orderly end: the running programs are stopped and the event loop ends, so
 // the clip jobs can remove their unfinished clips. The handler itself only
@@ -22,7 +20,6 @@ public:
 private:
     void handleCaughtSignal();
 
-    QSocketNotifier* notifier = nullptr;
     int caught = 0;
 };
 

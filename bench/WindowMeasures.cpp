@@ -99,6 +99,15 @@ ExportRun exportDirectly(const ClipRequest& request)
     return run;
 }
 
+// Shows the window with its save dialog held, and drops `source`. The drop's
+// probe is let finish, so it does not run into the first export.
+void prepareExports(LaunchedWindow& launched, const QString& source)
+{
+    setSavePanelFactory([] { return std::make_unique<HeldSavePanel>(); });
+    showAndWaitUntilPainted(launched.window);
+    dropAndWaitForDuration(launched, source);
+}
+
 } // namespace
 
 Samples measureProbe(int runs, const QString& clip)
@@ -112,12 +121,9 @@ Samples measureProbe(int runs, const QString& clip)
 
 ExportSamples measureExport(int runs, const QString& source, const QString& outputFolder)
 {
-    setSavePanelFactory([] { return std::make_unique<HeldSavePanel>(); });
     LaunchedWindow launched;
     AppDelegate& delegate = launched.delegate;
-    showAndWaitUntilPainted(launched.window);
-    // The drop's probe is let finish first, so it does not run into the first export.
-    dropAndWaitForDuration(launched, source);
+    prepareExports(launched, source);
 
     // A 3 s clip from 2.5 s on; the other fields keep the window's first 0.
     delegate.startSS()->setText(QStringLiteral("2"));
@@ -157,11 +163,9 @@ Samples measureLengthCost(int runs, const QString& longClip, const QString& shor
 Samples measureSeekCost(int runs, const QString& source, int lateStartSeconds,
                         const QString& outputFolder)
 {
-    setSavePanelFactory([] { return std::make_unique<HeldSavePanel>(); });
     LaunchedWindow launched;
     AppDelegate& delegate = launched.delegate;
-    showAndWaitUntilPainted(launched.window);
-    dropAndWaitForDuration(launched, source);
+    prepareExports(launched, source);
     delegate.timeSS()->setText(QStringLiteral("3"));
     const QString output = QDir(outputFolder).filePath(QStringLiteral("seek.mp4"));
     const auto exportFrom = [&](int startSeconds) {
