@@ -20,7 +20,8 @@ enum class ToolEnd {
     Crashed,     // killed by a signal it did not ask for
     Missing,     // no such program in the resource folder
     CannotStart, // there, but it would not start
-    TimedOut,    // killed at its time limit
+    TimedOut,    // killed at its time limit before its output ended
+    Lingered,    // killed at its time limit after its output had ended
     Stopped,     // killed because the application is ending
 };
 
@@ -30,16 +31,20 @@ struct ToolRun {
     QByteArray output; // everything it wrote, standard output and error merged
     QString failure;   // why it gave no answer of its own, in words
 
-    // It ran to its own end, so its output is its answer.
-    bool answered() const { return end == ToolEnd::Exited || end == ToolEnd::Crashed; }
+    // Its output came to its own end, so it is the answer.
+    bool answered() const
+    {
+        return end == ToolEnd::Exited || end == ToolEnd::Crashed || end == ToolEnd::Lingered;
+    }
     bool succeeded() const { return end == ToolEnd::Exited && exitCode == 0; }
 };
 
 // Runs the program named exactly `program` from the resource folder with
 // `arguments`, each passed as one argument with no shell in between. Standard
-// output and standard error share one channel, standard input is the null
-// device, the child dies with this process, and it is always reaped. A run that
-// gives no answer of its own says why on standard error too.
+// output and standard error share one channel, read until every writer has
+// closed it, and standard input is the null device. The time limit covers the
+// output and then the exit. The child dies with this process, and it is always
+// reaped. A run that gives no answer of its own says why on standard error too.
 ToolRun runResourceToolToEnd(const QString& program, const QStringList& arguments,
                              ToolTimeLimit limit = std::nullopt);
 

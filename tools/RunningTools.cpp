@@ -20,12 +20,15 @@ Registry& registry()
     return instance;
 }
 
-void killChild(qint64 pid)
-{
-    ::kill(static_cast<pid_t>(pid), SIGKILL);
-}
-
 } // namespace
+
+void killTool(qint64 pid)
+{
+    // The group exists once the child has set it up before exec; the child
+    // alone is killed if it never did.
+    if (::kill(-static_cast<pid_t>(pid), SIGKILL) != 0)
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+}
 
 void stopRunningTools()
 {
@@ -33,7 +36,7 @@ void stopRunningTools()
     const QMutexLocker lock(&r.mutex);
     r.stopped = true;
     for (const qint64 pid : std::as_const(r.pids))
-        killChild(pid);
+        killTool(pid);
 }
 
 bool runningToolsStopped()
@@ -49,7 +52,7 @@ RunningTool::RunningTool(qint64 pid)
     Registry& r = registry();
     const QMutexLocker lock(&r.mutex);
     if (r.stopped)
-        killChild(pid);
+        killTool(pid);
     else
         r.pids.insert(pid);
 }

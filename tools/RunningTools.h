@@ -10,6 +10,9 @@
 void stopRunningTools();
 bool runningToolsStopped();
 
+// Kills a running program and whatever it started in its process group.
+void killTool(qint64 pid);
+
 // Tracks one running child while it lives. A child that starts after the stop
 // is killed at once.
 class RunningTool {

@@ -23,6 +23,44 @@ TEST(ResourceTool, GivesTheMergedOutputStrictlyDecodedAndHowTheProgramEnded)
     }
 }
 
+// A program gone or dead (a zombie waits only for its parent to look).
+static bool processEnded(const QString& pidFile)
+{
+    QFile pid(pidFile);
+    if (!pid.open(QIODevice::ReadOnly))
+        return false;
+    QFile stat("/proc/" + pid.readAll().trimmed() + "/stat");
+    return !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+}
+
+// The output is the answer once every writer has closed it, even if the program
+// lingers; the limit then still bounds the wait for its exit.
+TEST(ResourceTool, ReadsTheOutputToItsEndWithinTheLimitThenReaps)
+{
+    ToolFolder tools;
+    const QString helper = tools.filePath("helper.pid");
+    const std::tuple<QString, ToolEnd, std::optional<QString>> cases[] = {
+        {"echo answer; exec >&- 2>&-; sleep 30", ToolEnd::Lingered, "answer\n"},
+        {"(sleep 0.2; echo late) & echo early", ToolEnd::Exited, "early\nlate\n"},
+        {"echo partial; exec sleep 30", ToolEnd::TimedOut, std::nullopt},
+        {"sh -c 'echo $$ > " + helper + "; echo held; exec sleep 30' & exit 0", ToolEnd::TimedOut,
+         std::nullopt},
+        {"", ToolEnd::Exited, ""}};
+    for (const auto& [script, end, text] : cases) {
+        tools.addScript("tool", script);
+        testing::internal::CaptureStderr();
+        const ToolRun run = runResourceToolToEnd("tool", {}, std::chrono::milliseconds(1500));
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(run.end, end) << script.toStdString();
+        EXPECT_EQ(run.answered() ? decodeUtf8(run.output) : std::nullopt, text)
+            << script.toStdString();
+        EXPECT_EQ(errors.find("without an answer") != std::string::npos, end == ToolEnd::TimedOut)
+            << script.toStdString();
+    }
+    // The helper that held the output open was killed with the program.
+    EXPECT_TRUE(waitFor([&] { return processEnded(helper); }, 5000));
+}
+
 TEST(ResourceTool, RunsOnlyAProgramOfThatExactNameAndSaysWhenThereIsNone)
 {
     ToolFolder tools;
