@@ -4,6 +4,7 @@
 
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
+#include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -19,14 +20,44 @@ DropView::DropView(QWidget* parent)
     installDropViewAccessibility();
 }
 
+namespace {
+
+// A file URL names a file here only without a host or with this machine's
+// name for itself; QUrl would make "//host/path" of any other.
+bool namesLocalFile(const QUrl& url)
+{
+    return url.isLocalFile() && (url.host().isEmpty() || url.host() == QStringLiteral("localhost"));
+}
+
+// The file is offered for copying, so the source keeps it whatever happens here.
+bool offersCopy(const QDropEvent& event)
+{
+    return event.possibleActions().testFlag(Qt::CopyAction);
+}
+
+// Only a copy is ever taken: a drag that offers the file only to be moved or
+// linked is refused, so that no source deletes a video it has handed over.
+bool acceptAsCopy(QDropEvent& event)
+{
+    if (!offersCopy(event) || !DropView::firstFilename(event.mimeData())) {
+        event.ignore();
+        return false;
+    }
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+    return true;
+}
+
+} // namespace
+
 std::optional<QString> DropView::firstFilename(const QMimeData* data)
 {
     if (data == nullptr || !data->hasUrls())
         return std::nullopt;
     const QList<QUrl> urls = data->urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile())
+    if (urls.isEmpty() || !namesLocalFile(urls.first()))
         return std::nullopt;
-    return urls.first().toLocalFile();
+    return urls.first().adjusted(QUrl::RemoveAuthority).toLocalFile();
 }
 
 void DropView::paintEvent(QPaintEvent*)
@@ -46,13 +77,15 @@ void DropView::paintEvent(QPaintEvent*)
 
 void DropView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!firstFilename(event->mimeData())) {
-        event->ignore();
-        return;
-    }
-    setBackgroundColor(highlightColor);
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    if (acceptAsCopy(*event))
+        setBackgroundColor(highlightColor);
+}
+
+// The source may propose another action as the drag goes on, when a modifier
+// key is pressed for instance; the answer stays copy.
+void DropView::dragMoveEvent(QDragMoveEvent* event)
+{
+    acceptAsCopy(*event);
 }
 
 void DropView::dragLeaveEvent(QDragLeaveEvent* event)
@@ -63,12 +96,8 @@ void DropView::dragLeaveEvent(QDragLeaveEvent* event)
 
 void DropView::dropEvent(QDropEvent* event)
 {
-    if (performDragOperation(event->mimeData())) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    if (acceptAsCopy(*event))
+        performDragOperation(event->mimeData());
     draggingEnded();
 }
 

@@ -8,10 +8,11 @@
 
 class QMimeData;
 
-// The window's drop area. It takes a drag that carries a local file, lights up
-// while such a drag is over it, and at the end of a drop announces the path of
-// the last file dropped on it through fileDropped. A click, or Enter or Space
-// while it has the focus, asks for a file to be chosen instead.
+// The window's drop area. It takes a drag that carries a local file and offers
+// to copy it, always answering copy. It lights up while such a drag is over it,
+// and at the end of a drop announces the path of the last file dropped on it
+// through fileDropped. A click, or Enter or Space while it has the focus, asks
+// for a file to be chosen instead.
 class DropView : public QWidget {
     Q_OBJECT
 
@@ -33,6 +34,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

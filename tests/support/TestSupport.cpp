@@ -4,18 +4,31 @@
 #include <QMimeData>
 #include <QProcess>
 
-bool sendDrag(QWidget& target, QEvent::Type type, const QList<QUrl>& urls)
+std::optional<Qt::DropAction> answerToDrag(QWidget& target, QEvent::Type type,
+                                           const QList<QUrl>& urls, Qt::DropActions offered,
+                                           Qt::KeyboardModifiers modifiers)
 {
     QMimeData data;
     data.setUrls(urls);
-    QDragEnterEvent enter(target.rect().center(), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QDropEvent drop(target.rect().center(), Qt::CopyAction, &data, Qt::LeftButton, {});
+    const QPoint centre = target.rect().center();
+    QDragEnterEvent enter(centre, offered, &data, Qt::LeftButton, modifiers);
+    QDragMoveEvent move(centre, offered, &data, Qt::LeftButton, modifiers);
+    QDropEvent drop(centre, offered, &data, Qt::LeftButton, modifiers);
     QDragLeaveEvent leave;
-    QEvent& event = type == QEvent::Drop        ? drop
-                    : type == QEvent::DragLeave ? static_cast<QEvent&>(leave)
-                                                : enter;
+    QDropEvent* dropEvent = type == QEvent::DragEnter  ? &enter
+                            : type == QEvent::DragMove ? &move
+                            : type == QEvent::Drop     ? &drop
+                                                       : nullptr;
+    QEvent& event = dropEvent ? *dropEvent : static_cast<QEvent&>(leave);
     QCoreApplication::sendEvent(&target, &event);
-    return event.isAccepted();
+    if (!event.isAccepted())
+        return std::nullopt;
+    return dropEvent ? dropEvent->dropAction() : Qt::IgnoreAction;
+}
+
+bool sendDrag(QWidget& target, QEvent::Type type, const QList<QUrl>& urls)
+{
+    return answerToDrag(target, type, urls).has_value();
 }
 
 bool dragAndDropFiles(QWidget& target, const QStringList& paths)

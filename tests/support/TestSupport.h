@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <optional>
 #include <ostream>
 
 // Runs the event loop until `done` holds, for up to `ms`; gives `done`.
@@ -25,8 +26,14 @@ public:
     void linkBuildTool(const QString& name);
 };
 
-// A drag event of `type` (enter, leave or drop) carrying `urls`, as the window
-// system delivers it; gives whether `target` accepted it.
+// A drag event of `type` (enter, move, leave or drop) carrying `urls`, as the
+// window system delivers it, from a source that allows `offered` and has
+// `modifiers` held; gives the action `target` answered, nothing if it refused.
+std::optional<Qt::DropAction> answerToDrag(QWidget& target, QEvent::Type type,
+                                           const QList<QUrl>& urls = {},
+                                           Qt::DropActions offered = Qt::CopyAction,
+                                           Qt::KeyboardModifiers modifiers = {});
+// Whether `target` accepted such a drag event offering a copy.
 bool sendDrag(QWidget& target, QEvent::Type type, const QList<QUrl>& urls = {});
 // Enters and drops local files, as a person dragging them onto the widget does.
 bool dragAndDropFiles(QWidget& target, const QStringList& paths);
