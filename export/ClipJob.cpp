@@ -82,9 +82,9 @@ void runClipJob(const ClipRequest& request)
     const FileState before = fileStateOf(request.outputPath);
     const ToolRun run = runResourceToolToEnd(QStringLiteral("ffmpeg"), clipArguments(request));
     postFinishClipJob(request);
-    // Whatever ffmpeg said is kept, bytes that are not UTF-8 included.
+    // Whatever ffmpeg said is passed on byte for byte, whatever its encoding.
     if (run.answered())
-        printLine(QString::fromUtf8(run.output));
+        printBytesLine(run.output);
 
     const ClipVerdict verdict = judgeClip(request.outputPath, run);
     if (!verdict.written)

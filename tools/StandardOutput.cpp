@@ -4,9 +4,9 @@
 
 namespace {
 
-void writeLine(std::FILE* stream, const QString& text)
+void writeLine(std::FILE* stream, const QByteArray& bytes)
 {
-    const QByteArray line = text.toUtf8() + '\n';
+    const QByteArray line = bytes + '\n';
     flockfile(stream);
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stream);
     std::fflush(stream);
@@ -17,10 +17,15 @@ void writeLine(std::FILE* stream, const QString& text)
 
 void printLine(const QString& text)
 {
-    writeLine(stdout, text);
+    writeLine(stdout, text.toUtf8());
 }
 
 void printErrorLine(const QString& text)
 {
-    writeLine(stderr, text);
+    writeLine(stderr, text.toUtf8());
+}
+
+void printBytesLine(const QByteArray& bytes)
+{
+    writeLine(stdout, bytes);
 }

@@ -141,8 +141,8 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
         "Not written: nothing was encoded; is the start past the end of the video?";
     // clang-format off
     const std::tuple<const char*, bool, const char*, const char*, bool> cases[] = {
-        {"printf 'frame=1\\nbad \\377\\n' >&2; echo x > \"$out\"; exit 1", false,
-         "frame=1\nbad \xef\xbf\xbd\n\n", "Not written: bad \xef\xbf\xbd", false},
+        {"printf '\\357\\273\\277frame=1\\nbad \\377\\n' >&2; echo x > \"$out\"; exit 1", false,
+         "\xef\xbb\xbf" "frame=1\nbad \xff\n\n", "Not written: bad \xef\xbf\xbd", false},
         {"printf 'Invalid ss\\n\\nframe=1 size=0kB\\rvideo:0kB muxing overhead: 0%%\\n'; exit 1", true,
          "Invalid ss\n\nframe=1 size=0kB\rvideo:0kB muxing overhead: 0%\n\n", "Not written: Invalid ss", true},
         {"echo x >> \"$out\"; exit 1", true, "\n", "Not written: ffmpeg ended with status 1", false},
