@@ -44,4 +44,7 @@ void MainWindow::connectDelegate(AppDelegate& delegate)
             &AppDelegate::chooseFile);
     connect(ui->saveClipButton, &QPushButton::clicked, &delegate,
             [&delegate, button = ui->saveClipButton] { delegate.saveClip(button); });
+    // The button keeps its mnemonic; a click does nothing while it is disabled.
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, ui->saveClipButton,
+            &QPushButton::click);
 }

@@ -87,6 +87,38 @@ TEST_F(AppTest, ADroppedOrChosenFileIsShownWholeEnablesSaveAndThenShowsItsDurati
     EXPECT_FALSE(QFile::exists("/proc/" + killed.readAll().trimmed())); // reaped, not a zombie
 }
 
+// Alt and a letter must reach one control, and Ctrl+S must press Save, but
+// only while there is a file to save from.
+TEST_F(AppTest, EveryMnemonicIsUniqueAndCtrlSPressesSaveOnlyWhenItIsEnabled)
+{
+    QMap<QKeySequence, QString> owners;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<QLabel*>(widget);
+        const auto* button = qobject_cast<QAbstractButton*>(widget);
+        const QKeySequence key = QKeySequence::mnemonic(label    ? label->text()
+                                                        : button ? button->text()
+                                                                 : QString());
+        if (key.isEmpty())
+            continue;
+        EXPECT_FALSE(owners.contains(key))
+            << key.toString().toStdString() << " of " << widget->objectName().toStdString()
+            << " and " << owners.value(key).toStdString();
+        owners.insert(key, widget->objectName());
+    }
+    EXPECT_TRUE(owners.contains(QKeySequence::mnemonic(delegate.saveClipButton()->text())));
+
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keySequence(delegate.timeSS(), QKeySequence::Save);
+    EXPECT_EQ(dialog(), nullptr);
+    delegate.fileDropped(tools.filePath("3"));
+    QTest::keySequence(delegate.timeSS(), QKeySequence::Save);
+    ASSERT_NE(dialog(), nullptr);
+    EXPECT_EQ(dialog()->windowTitle(), "Save as MP4 file");
+    answer(QDialog::Rejected, "");
+}
+
 TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict)
 {
     delegate.fileDropped("/v/1");
