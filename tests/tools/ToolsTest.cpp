@@ -4,25 +4,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(ResourceTool, GivesTheMergedOutputStrictlyDecodedAndHowTheProgramEnded)
-{
-    ToolFolder tools;
-    const std::tuple<const char*, ToolEnd, int, std::optional<QString>> cases[] = {
-        {"echo 1; echo 2 >&2; echo 3; echo 4 >&2", ToolEnd::Exited, 0, "1\n2\n3\n4\n"},
-        {"readlink /proc/self/fd/0; exit 3", ToolEnd::Exited, 3, "/dev/null\n"},
-        {"echo crashed; kill -SEGV $$", ToolEnd::Crashed, -1, "crashed\n"},
-        {"printf 'caf\\303\\251'", ToolEnd::Exited, 0, "café"},
-        {"printf 'ab\\377cd'", ToolEnd::Exited, 0, std::nullopt},
-        {"printf 'caf\\303'", ToolEnd::Exited, 0, std::nullopt}};
-    for (const auto& [script, end, exitCode, text] : cases) {
-        tools.addScript("tool", script);
-        const ToolRun run = runResourceToolToEnd("tool", {});
-        EXPECT_EQ(run.end, end) << script;
-        EXPECT_EQ(run.exitCode, exitCode) << script;
-        EXPECT_EQ(runResourceTool("tool", {}), text) << script;
-    }
-}
-
 // A program gone or dead (a zombie waits only for its parent to look).
 static bool processEnded(const QString& pidFile)
 {
@@ -33,25 +14,32 @@ static bool processEnded(const QString& pidFile)
     return !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
 }
 
-// The output is the answer once every writer has closed it, even if the program
-// lingers; the limit then still bounds the wait for its exit.
-TEST(ResourceTool, ReadsTheOutputToItsEndWithinTheLimitThenReaps)
+// The answer is the merged output, strictly decoded, once every writer has
+// closed it, even if the program lingers; the limit bounds both waits.
+TEST(ResourceTool, ReadsTheMergedOutputToItsEndWithinTheLimitThenReaps)
 {
     ToolFolder tools;
     const QString helper = tools.filePath("helper.pid");
-    const std::tuple<QString, ToolEnd, std::optional<QString>> cases[] = {
-        {"echo answer; exec >&- 2>&-; sleep 30", ToolEnd::Lingered, "answer\n"},
-        {"(sleep 0.2; echo late) & echo early", ToolEnd::Exited, "early\nlate\n"},
-        {"echo partial; exec sleep 30", ToolEnd::TimedOut, std::nullopt},
+    const std::tuple<QString, ToolEnd, int, std::optional<QString>> cases[] = {
+        {"echo 1; echo 2 >&2; echo 3; echo 4 >&2", ToolEnd::Exited, 0, "1\n2\n3\n4\n"},
+        {"readlink /proc/self/fd/0; exit 3", ToolEnd::Exited, 3, "/dev/null\n"},
+        {"echo crashed; kill -SEGV $$", ToolEnd::Crashed, -1, "crashed\n"},
+        {"printf 'caf\\303\\251'", ToolEnd::Exited, 0, "café"},
+        {"printf 'ab\\377cd'", ToolEnd::Exited, 0, std::nullopt},
+        {"printf 'caf\\303'", ToolEnd::Exited, 0, std::nullopt},
+        {"", ToolEnd::Exited, 0, ""},
+        {"echo answer; exec >&- 2>&-; sleep 30", ToolEnd::Lingered, -1, "answer\n"},
+        {"(sleep 0.2; echo late) & echo early", ToolEnd::Exited, 0, "early\nlate\n"},
+        {"echo partial; exec sleep 30", ToolEnd::TimedOut, -1, std::nullopt},
         {"sh -c 'echo $$ > " + helper + "; echo held; exec sleep 30' & exit 0", ToolEnd::TimedOut,
-         std::nullopt},
-        {"", ToolEnd::Exited, ""}};
-    for (const auto& [script, end, text] : cases) {
+         -1, std::nullopt}};
+    for (const auto& [script, end, exitCode, text] : cases) {
         tools.addScript("tool", script);
         testing::internal::CaptureStderr();
         const ToolRun run = runResourceToolToEnd("tool", {}, std::chrono::milliseconds(1500));
         const std::string errors = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(run.end, end) << script.toStdString();
+        EXPECT_EQ(std::tuple(run.end, run.exitCode), std::tuple(end, exitCode))
+            << script.toStdString();
         EXPECT_EQ(run.answered() ? decodeUtf8(run.output) : std::nullopt, text)
             << script.toStdString();
         EXPECT_EQ(errors.find("without an answer") != std::string::npos, end == ToolEnd::TimedOut)
