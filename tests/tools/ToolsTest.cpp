@@ -28,10 +28,10 @@ TEST(ResourceTool, ReadsTheMergedOutputToItsEndWithinTheLimitThenReaps)
         {"printf 'ab\\377cd'", ToolEnd::Exited, 0, std::nullopt},
         {"printf 'caf\\303'", ToolEnd::Exited, 0, std::nullopt},
         {"", ToolEnd::Exited, 0, ""},
-        {"echo answer; exec >&- 2>&-; sleep 30", ToolEnd::Lingered, -1, "answer\n"},
+        {"echo answer; exec >&- 2>&-; sleep 5", ToolEnd::Lingered, -1, "answer\n"},
         {"(sleep 0.2; echo late) & echo early", ToolEnd::Exited, 0, "early\nlate\n"},
-        {"echo partial; exec sleep 30", ToolEnd::TimedOut, -1, std::nullopt},
-        {"sh -c 'echo $$ > " + helper + "; echo held; exec sleep 30' & exit 0", ToolEnd::TimedOut,
+        {"echo partial; exec sleep 5", ToolEnd::TimedOut, -1, std::nullopt},
+        {"sh -c 'echo $$ > " + helper + "; echo held; exec sleep 5' & exit 0", ToolEnd::TimedOut,
          -1, std::nullopt}};
     for (const auto& [script, end, exitCode, text] : cases) {
         tools.addScript("tool", script);
