@@ -86,6 +86,24 @@ Samples measureLengthCost(int runs, const QString& longClip, const QString& shor
 Samples measureSeekCost(int runs, const QString& source, int lateStartSeconds,
                         const QString& outputFolder);
 
+// What a long sitting leaves behind, in one window with stand-in tools that
+// answer at once. After a warm-up, `exports` exports through the real save
+// dialog answered from code, as many through a stand-in save panel, then
+// `drops` drops. Each run gives one sample a side: resident MiB at its end
+// against after its warm-up, and threads and child processes at its end
+// against at its start.
+struct SoakFigures {
+    Samples residentMiB;
+    Samples threads;
+    Samples children;
+};
+struct SoakRuns {
+    SoakFigures dialogExports;
+    SoakFigures seamExports;
+    SoakFigures drops;
+};
+SoakRuns measureSoak(int exports, int drops);
+
 // The start-up and memory measures run a fresh copy of the bench for each
 // sample: `velborn-bench --child window|bare [clip]`. childMain() is that copy.
 inline const QString childOption = QStringLiteral("--child");

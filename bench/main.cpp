@@ -52,18 +52,17 @@ void attempt(const std::function<void()>& measure)
 // The table goes here; the app's own lines, which would bury it, go to the null device.
 std::FILE* table = stdout;
 
-void printHeader(int runs)
+// `about` says where the figures come from; a soak alone has no medians.
+void printHeader(const QString& about)
 {
     std::fflush(stdout);
     std::FILE* kept = ::fdopen(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0), "w");
     if (kept != nullptr && std::freopen("/dev/null", "w", stdout) != nullptr)
         table = kept;
-    std::fprintf(table,
-                 "velborn-bench: medians of %d runs after a warm-up, each against its floor in\n"
-                 "the same runs (a bare QWidget child, or the tool run directly); %s, %d CPUs\n"
-                 "%-26s %8s     %8s     %6s  %-16s %s\n",
-                 runs, qPrintable(QGuiApplication::platformName()), QThread::idealThreadCount(),
-                 "measure", "app", "floor", "ratio", "target", "result");
+    std::fprintf(table, "velborn-bench: %s; %s, %d CPUs\n%-26s %8s     %8s     %6s  %-16s %s\n",
+                 qPrintable(about), qPrintable(QGuiApplication::platformName()),
+                 QThread::idealThreadCount(), "measure", "app", "floor", "ratio", "target",
+                 "result");
     std::fflush(table);
 }
 
@@ -86,9 +85,34 @@ void printRow(const char* name, const char* unit, const Samples& samples, Bound 
         met = app - floor <= most;
         target = QString::asprintf("<= floor+%g %s", most, unit);
     }
-    std::fprintf(table, "%-26s %8.1f %-3s %8.1f %-3s %6.3f  %-16s %s\n", name, app, unit, floor,
-                 unit, app / floor, qPrintable(target), met ? "met" : "MISSED");
+    // A count that starts at 0 has no ratio.
+    const QByteArray ratio = floor != 0 ? QByteArray::number(app / floor, 'f', 3) : "-";
+    std::fprintf(table, "%-26s %8.1f %-3s %8.1f %-3s %6s  %-16s %s\n", name, app, unit, floor, unit,
+                 ratio.constData(), qPrintable(target), met ? "met" : "MISSED");
     std::fflush(table);
+}
+
+// Resident memory may grow by at most 1 MiB over a soak run; threads and child
+// processes must be back to where they started.
+void printSoakRows(const char* run, int rounds, const SoakFigures& figures)
+{
+    const QByteArray name = run;
+    printRow(QByteArray("RSS, " + QByteArray::number(rounds) + ' ' + name).constData(), "MiB",
+             figures.residentMiB, Bound::Added, 1);
+    printRow(("threads, " + name).constData(), "", figures.threads, Bound::Added, 0);
+    printRow(("children, " + name).constData(), "", figures.children, Bound::Added, 0);
+}
+
+void soak()
+{
+    const int exports = 300;
+    const int drops = 500;
+    const SoakRuns runs = measureSoak(exports, drops);
+    std::fprintf(table, "soak, one run each: the app's figure at the end of the run; the floor\n"
+                        "is resident memory after a warm-up, or the count at the start\n");
+    printSoakRows("dialog exports", exports, runs.dialogExports);
+    printSoakRows("seam exports", exports, runs.seamExports);
+    printSoakRows("drops", drops, runs.drops);
 }
 
 } // namespace
@@ -107,10 +131,16 @@ int main(int argc, char* argv[])
         attempt([&] { childMain(arguments.mid(1)); });
         return status;
     }
+    // The soak alone, for a run under a heap profiler.
+    if (arguments == QStringList{QStringLiteral("--soak")}) {
+        printHeader(QStringLiteral("the soak alone"));
+        attempt(soak);
+        return status;
+    }
     const bool runsGiven = arguments.size() == 2 && arguments.at(0) == QStringLiteral("--runs");
     const int runs = runsGiven ? arguments.at(1).toInt() : 7;
     if (runs < 1 || (!runsGiven && !arguments.isEmpty())) {
-        std::fprintf(stderr, "usage: velborn-bench [--runs N]\n");
+        std::fprintf(stderr, "usage: velborn-bench [--runs N | --soak]\n");
         return 2;
     }
 
@@ -132,7 +162,9 @@ int main(int argc, char* argv[])
     if (status != 0)
         return status;
 
-    printHeader(runs);
+    printHeader(QStringLiteral("medians of %1 runs after a warm-up, each against its floor in\n"
+                               "the same runs (a bare QWidget child, or the tool run directly)")
+                    .arg(runs));
     attempt([&] {
         printRow("start-up to window shown", "ms", measureStartup(runs), Bound::Ratio, 1.30);
     });
@@ -157,5 +189,6 @@ int main(int argc, char* argv[])
         const Samples length = measureLengthCost(runs, tenMinutes, tenSeconds);
         printRow("duration, 10 min vs 10 s", "ms", length, Bound::Ratio, 1.10);
     });
+    attempt(soak);
     return status;
 }
