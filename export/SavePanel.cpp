@@ -1,5 +1,7 @@
 #include "SavePanel.h"
 
+#include "PixmapCachePause.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
@@ -20,6 +22,7 @@ public:
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
+        cacheNoPixmapsWhileAlive(*dialog);
         if (!types.isEmpty()) {
             dialog->setNameFilter(nameFilter());
             dialog->setDefaultSuffix(types.first());

@@ -1,5 +1,7 @@
 #include "OpenPanel.h"
 
+#include "PixmapCachePause.h"
+
 #include <QFileDialog>
 
 namespace {
@@ -17,6 +19,7 @@ public:
         dialog->setFileMode(QFileDialog::ExistingFile);
         dialog->setNameFilters({videoFilter, QStringLiteral("All files (*)")});
         dialog->setAttribute(Qt::WA_DeleteOnClose);
+        cacheNoPixmapsWhileAlive(*dialog);
         QObject::connect(dialog, &QFileDialog::finished, dialog,
                          [dialog, completion = std::move(completion)](int result) {
                              const QString chosen = dialog->selectedFiles().value(0);

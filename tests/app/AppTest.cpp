@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPixmapCache>
 #include <QTimer>
 
 using AppTest = ApplicationFixture;
@@ -57,6 +58,7 @@ TEST_F(AppTest, ADroppedOrChosenFileIsShownWholeEnablesSaveAndThenShowsItsDurati
     for (int way = 0; way < 5; ++way) {
         ways[way]();
         ASSERT_NE(dialog(), nullptr) << way;
+        EXPECT_EQ(QPixmapCache::cacheLimit(), 0); // its icons are its own: none are cached
         EXPECT_EQ(dialog()->windowTitle() + dialog()->nameFilters().value(1),
                   "Open a videoAll files (*)");
         EXPECT_TRUE(dialog()->nameFilters().value(0).contains("*.mkv"));
@@ -124,8 +126,11 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
     delegate.fileDropped("/v/1");
     ASSERT_TRUE(durationShown("0:00:01.12")); // which clears the status line
     setTimes("|1|75|5|0|0|90|");
+    const int pixmapCacheLimit = QPixmapCache::cacheLimit();
+    EXPECT_GT(pixmapCacheLimit, 0); // no dialog left open
     delegate.saveClipButton()->click();
     ASSERT_NE(dialog(), nullptr);
+    EXPECT_EQ(QPixmapCache::cacheLimit(), 0);
     EXPECT_EQ(dialog()->windowTitle() + dialog()->nameFilters().join(""),
               "Save as MP4 fileMP4 (*.mp4)");
     EXPECT_TRUE(dialog()->parentWidget() == &window &&
@@ -137,6 +142,8 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
         EXPECT_EQ(seen().mid(2), (QStringList{"", "save", "idle", "|1|75|5|0|0|90|"})) << response;
     }
     EXPECT_EQ(runningClipJobCount(), 0);
+    // Back once the last dialog has gone.
+    EXPECT_TRUE(waitFor([&] { return QPixmapCache::cacheLimit() == pixmapCacheLimit; }));
 
     delegate.droppedFileNameLabel()->setText("/edited/by hand.mkv");
     delegate.removeAudioButton()->setTristate(true);
