@@ -24,6 +24,10 @@ Registry& registry()
 
 void killTool(qint64 pid)
 {
+    // 0 is what QProcess gives once it has reaped the child, and kill(0) would
+    // hit this process's own group.
+    if (pid <= 0)
+        return;
     // The group exists once the child has set it up before exec; the child
     // alone is killed if it never did.
     if (::kill(-static_cast<pid_t>(pid), SIGKILL) != 0)
