@@ -30,12 +30,10 @@ TEST(DropView, AnswersCopyOrRefusesWhateverTheSourceProposes)
     const QList<QUrl> files{QUrl::fromLocalFile("/v/1.mov")};
     const Qt::KeyboardModifiers linkKeys = Qt::ControlModifier | Qt::ShiftModifier;
     const std::tuple<Qt::DropActions, Qt::KeyboardModifiers, bool> cases[] = {
-        {Qt::CopyAction, {}, true},
         {Qt::CopyAction | Qt::MoveAction, {}, true},
         {Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier, true},
         {Qt::CopyAction | Qt::LinkAction, linkKeys, true},
         {Qt::MoveAction, {}, false},
-        {Qt::LinkAction, {}, false},
         {Qt::MoveAction | Qt::LinkAction, {}, false}};
     for (const auto& [offered, modifiers, taken] : cases) {
         DropView view;
