@@ -31,7 +31,7 @@ TEST(ResourceTool, ReadsTheMergedOutputToItsEndWithinTheLimitThenReaps)
         {"echo answer; exec >&- 2>&-; sleep 5", ToolEnd::Lingered, -1, "answer\n"},
         {"(sleep 0.2; echo late) & echo early", ToolEnd::Exited, 0, "early\nlate\n"},
         {"echo partial; exec sleep 5", ToolEnd::TimedOut, -1, std::nullopt},
-        {"sh -c 'echo $$ > " + helper + "; echo held; exec sleep 5' & exit 0", ToolEnd::TimedOut,
+        {"sh -c 'echo $$ > " + helper + "; echo held; exec sleep 30' & exit 0", ToolEnd::TimedOut,
          -1, std::nullopt}};
     for (const auto& [script, end, exitCode, text] : cases) {
         tools.addScript("tool", script);
@@ -42,7 +42,8 @@ TEST(ResourceTool, ReadsTheMergedOutputToItsEndWithinTheLimitThenReaps)
             << script.toStdString();
         EXPECT_EQ(run.answered() ? decodeUtf8(run.output) : std::nullopt, text)
             << script.toStdString();
-        EXPECT_EQ(errors.find("without an answer") != std::string::npos, end == ToolEnd::TimedOut)
+        EXPECT_EQ(errors.find("after 1500 ms without an answer") != std::string::npos,
+                  end == ToolEnd::TimedOut)
             << script.toStdString();
     }
     // The helper that held the output open was killed with the program.
