@@ -1,5 +1,6 @@
 #include "ClipJob.h"
 #include "EventLoop.h"
+#include "HeldSavePanel.h"
 #include "LaunchedWindow.h"
 #include "Measures.h"
 #include "SavePanel.h"
@@ -87,29 +88,6 @@ SoakFigures soak(int warmUp, int rounds, const std::function<void()>& round)
         {{end}, {warm}}, {{last.threads}, {start.threads}}, {{last.children}, {start.children}}};
 }
 
-// Stands in for the save dialog: it keeps the completion for the soak to call.
-// Kept here and not in the panel, which the completion holds.
-SavePanel::Completion heldCompletion;
-QString chosenPath;
-
-struct HeldSavePanel : SavePanel {
-    void setTitle(const QString&) override {}
-    void setAllowedFileTypes(const QStringList&) override {}
-    void beginSheetModalForWindow(QWidget&, Completion completion) override
-    {
-        heldCompletion = std::move(completion);
-    }
-    std::optional<QString> url() const override { return chosenPath; }
-};
-
-void answerHeldPanel(const QString& path)
-{
-    if (!heldCompletion)
-        fail(QStringLiteral("the save button opened no save panel"));
-    chosenPath = path;
-    std::exchange(heldCompletion, nullptr)(QDialog::Accepted);
-}
-
 // The file is chosen as the dialog opens: once the dialog has the focus, its
 // name field is a person's to type in and selectFile() leaves it alone. The
 // dialog is then let show and read its folder before OK.
@@ -171,9 +149,8 @@ SoakRuns measureSoak(int exports, int drops)
     setSavePanelFactory(nullptr);
     runs.dialogExports =
         soak(warmUp, exports, [&] { exportOnce(launched, output, answerFileDialog); });
-    setSavePanelFactory([] { return std::make_unique<HeldSavePanel>(); });
-    runs.seamExports =
-        soak(warmUp, exports, [&] { exportOnce(launched, output, answerHeldPanel); });
+    holdSavePanels();
+    runs.seamExports = soak(warmUp, exports, [&] { exportOnce(launched, output, pressOk); });
     setSavePanelFactory(nullptr);
     runs.drops = soak(warmUp, drops, [&] { dropAndWaitForDuration(launched, clip); });
     return runs;

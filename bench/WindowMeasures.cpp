@@ -2,9 +2,9 @@
 #include "ClipVerdict.h"
 #include "DurationProbe.h"
 #include "EventLoop.h"
+#include "HeldSavePanel.h"
 #include "LaunchedWindow.h"
 #include "Measures.h"
-#include "SavePanel.h"
 #include "TimeCode.h"
 
 #include <QDir>
@@ -12,29 +12,6 @@
 #include <QTimer>
 
 namespace {
-
-// Stands in for the save dialog: it keeps the completion for pressOk() to call.
-SavePanel::Completion heldCompletion;
-QString chosenPath;
-
-struct HeldSavePanel : SavePanel {
-    void setTitle(const QString&) override {}
-    void setAllowedFileTypes(const QStringList&) override {}
-    void beginSheetModalForWindow(QWidget&, Completion completion) override
-    {
-        heldCompletion = std::move(completion);
-    }
-    std::optional<QString> url() const override { return chosenPath; }
-};
-
-void pressOk(const QString& path)
-{
-    if (!heldCompletion)
-        fail(QStringLiteral("the save button opened no save dialog"));
-    chosenPath = path;
-    // The completion holds the panel: both are let go of once it has run.
-    std::exchange(heldCompletion, nullptr)(1);
-}
 
 struct ExportRun {
     double milliseconds = 0; // to the end of the busy state
@@ -103,7 +80,7 @@ ExportRun exportDirectly(const ClipRequest& request)
 // probe is let finish, so it does not run into the first export.
 void prepareExports(LaunchedWindow& launched, const QString& source)
 {
-    setSavePanelFactory([] { return std::make_unique<HeldSavePanel>(); });
+    holdSavePanels();
     showAndWaitUntilPainted(launched.window);
     dropAndWaitForDuration(launched, source);
 }
