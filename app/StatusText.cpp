@@ -20,10 +20,14 @@ QString writingStatus(const QString& outputPath)
 
 QString verdictStatus(const ClipVerdict& verdict)
 {
-    if (verdict.written)
-        return QStringLiteral("Written: %1, %2")
-            .arg(fileNameOf(verdict.outputPath), verdict.duration);
-    return QStringLiteral("Not written: %1").arg(verdict.reason);
+    const QString name = fileNameOf(verdict.outputPath);
+    if (!verdict.written)
+        return QStringLiteral("Not written: %1").arg(verdict.reason);
+    if (!verdict.notChecked.isEmpty())
+        return QStringLiteral("Written: %1 (not checked: %2)").arg(name, verdict.notChecked);
+    if (verdict.duration.isEmpty())
+        return QStringLiteral("Written: %1, duration unknown").arg(name);
+    return QStringLiteral("Written: %1, %2").arg(name, verdict.duration);
 }
 
 QString probeStatus(const QString& path, const QString& durationText)

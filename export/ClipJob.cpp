@@ -2,9 +2,7 @@
 
 #include "BusyState.h"
 #include "ClipVerdict.h"
-#include "OutputFile.h"
-#include "ResourceTool.h"
-#include "StandardOutput.h"
+#include "WriteClip.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -79,17 +77,7 @@ QStringList clipArguments(const ClipRequest& request)
 
 void runClipJob(const ClipRequest& request)
 {
-    const FileState before = fileStateOf(request.outputPath);
-    const ToolRun run = runResourceToolToEnd(QStringLiteral("ffmpeg"), clipArguments(request));
-    postFinishClipJob(request);
-    // Whatever ffmpeg said is passed on byte for byte, whatever its encoding.
-    if (run.answered())
-        printBytesLine(run.output);
-
-    const ClipVerdict verdict = judgeClip(request.outputPath, run);
-    if (!verdict.written)
-        removeIfChanged(request.outputPath, before);
-    postVerdict(request, verdict);
+    postVerdict(request, writeClip(request, [&request] { postFinishClipJob(request); }));
 }
 
 void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>&)

@@ -8,10 +8,9 @@
 // audio is to be left out.
 QStringList clipArguments(const ClipRequest& request);
 
-// Writes the clip with ffmpeg on the calling thread, asks the GUI thread to end
-// the busy state, prints everything ffmpeg said as one block of lines, then
-// judges the written file, removes it when it is broken, and hands the verdict
-// to the delegate on the GUI thread.
+// Writes the clip on the calling thread (writeClip), asks the GUI thread to end
+// the busy state once ffmpeg is done, and hands the verdict to the delegate on
+// the GUI thread.
 void runClipJob(const ClipRequest& request);
 
 // Ends the busy state on the GUI thread. Anything that has gone away meanwhile

@@ -10,17 +10,44 @@ namespace {
 const QString nothingEncoded =
     QStringLiteral("nothing was encoded; is the start past the end of the video?");
 
-bool isProgressOrStatistics(const QString& line)
+bool saysNothing(const QString& line)
 {
-    return line.startsWith(u"frame=") || line.startsWith(u"size=") ||
-           line.contains(u"muxing overhead");
+    return line.isEmpty() || line.startsWith(u"frame=") || line.startsWith(u"size=") ||
+           line.contains(u"muxing overhead") || line == u"Conversion failed!";
 }
 
-// ffprobe's csv answer: a "stream,<kind>" line per stream, then
-// "format,<H:MM:SS.micro>".
+bool readsAsError(const QString& line)
+{
+    static const QRegularExpression errorWords(
+        QStringLiteral("error|invalid|no such|denied|no space|not found|unable|could not|"
+                       "cannot|failed|unknown|does not contain|not permitted|read-only"),
+        QRegularExpression::CaseInsensitiveOption);
+    return errorWords.match(line).hasMatch();
+}
+
+// ffmpeg 5.1 exits with 0 when only the end of the file could not be written,
+// a full disk for instance; what it leaves is not a whole clip.
+bool reportsUnfinishedOutput(const QString& output)
+{
+    return output.contains(u"Error writing trailer") || output.contains(u"Error closing file") ||
+           output.contains(u"av_interleaved_write_frame(): ");
+}
+
+std::optional<QString> whyFfmpegFailed(const ToolRun& run)
+{
+    if (run.end != ToolEnd::Exited)
+        return run.failure;
+    const QString output = QString::fromUtf8(run.output);
+    if (run.exitCode == 0 && !reportsUnfinishedOutput(output))
+        return std::nullopt;
+    const QString line = mostSpecificError(output);
+    return line.isEmpty() ? QStringLiteral("ffmpeg ended with status %1").arg(run.exitCode) : line;
+}
+
+// What ffprobe found in the written file.
 struct WrittenFile {
-    bool hasAudioOrVideo = false;
-    QString duration; // sexagesimal, as ffprobe wrote it
+    QStringList kinds;
+    QString duration; // sexagesimal as ffprobe wrote it, "N/A", or empty
 };
 
 WrittenFile writtenFileFrom(const QString& answer)
@@ -28,56 +55,62 @@ WrittenFile writtenFileFrom(const QString& answer)
     WrittenFile file;
     for (const QString& line : answer.split(u'\n', Qt::SkipEmptyParts)) {
         const QString entry = line.trimmed();
-        if (entry == u"stream,video" || entry == u"stream,audio")
-            file.hasAudioOrVideo = true;
-        else if (entry.startsWith(u"format,"))
-            file.duration = entry.mid(7);
+        if (entry.startsWith(u"codec_type="))
+            file.kinds << entry.mid(11);
+        else if (entry.startsWith(u"duration="))
+            file.duration = entry.mid(9);
     }
     return file;
 }
 
-bool isAboveZero(const QString& sexagesimal)
+bool isKnown(const QString& duration)
 {
-    static const QRegularExpression duration(QStringLiteral("^\\d+:\\d+:\\d+(\\.\\d+)?$"));
-    static const QRegularExpression nonZeroDigit(QStringLiteral("[1-9]"));
-    return duration.match(sexagesimal).hasMatch() && sexagesimal.contains(nonZeroDigit);
+    static const QRegularExpression sexagesimal(QStringLiteral("^\\d+:\\d+:\\d+(\\.\\d+)?$"));
+    return sexagesimal.match(duration).hasMatch();
 }
 
-QString whyFfmpegFailed(const ToolRun& run)
+bool isZero(const QString& duration)
 {
-    if (run.end != ToolEnd::Exited)
-        return run.failure;
-    const QString line = lastErrorLine(QString::fromUtf8(run.output));
-    return line.isEmpty() ? QStringLiteral("ffmpeg ended with status %1").arg(run.exitCode) : line;
+    static const QRegularExpression nonZeroDigit(QStringLiteral("[1-9]"));
+    return isKnown(duration) && !duration.contains(nonZeroDigit);
 }
 
 ClipVerdict notWritten(const QString& outputPath, const QString& reason)
 {
-    return {outputPath, false, {}, reason};
+    return {outputPath, false, {}, reason, {}};
+}
+
+// A file ffprobe could not read, or found empty, holds nothing; one whose
+// duration it cannot tell, as in a raw stream, is kept.
+ClipVerdict verdictFromLook(const QString& outputPath, const QString& answer)
+{
+    const WrittenFile file = writtenFileFrom(answer);
+    if (file.kinds.isEmpty() || isZero(file.duration))
+        return notWritten(outputPath, nothingEncoded);
+    if (!file.kinds.contains(u"video") && !file.kinds.contains(u"audio"))
+        return notWritten(outputPath, QStringLiteral("the clip holds no audio or video"));
+    const QString duration =
+        isKnown(file.duration)
+            ? durationTextFromProbeOutput(QStringLiteral("format,") + file.duration)
+            : QString();
+    return {outputPath, true, duration, {}, {}};
 }
 
 } // namespace
 
-ClipVerdict judgeClip(const QString& outputPath, const ToolRun& run)
+ClipVerdict judgeClip(const QString& outputPath, const QString& clipPath, const ToolRun& run)
 {
-    if (!run.succeeded())
-        return notWritten(outputPath, whyFfmpegFailed(run));
+    if (const std::optional<QString> failure = whyFfmpegFailed(run))
+        return notWritten(outputPath, *failure);
 
-    const ToolRun probe = runResourceToolToEnd(
-        QStringLiteral("ffprobe"), writtenClipProbeArguments(outputPath), probeTimeLimit);
-    if (!probe.answered())
-        return notWritten(outputPath, probe.failure);
-
-    const WrittenFile file = writtenFileFrom(QString::fromUtf8(probe.output));
-    if (!file.hasAudioOrVideo || !isAboveZero(file.duration))
-        return notWritten(outputPath, nothingEncoded);
-    return {outputPath,
-            true,
-            durationTextFromProbeOutput(QStringLiteral("format,") + file.duration),
-            {}};
+    const ToolRun look = runResourceToolToEnd(QStringLiteral("ffprobe"),
+                                              writtenClipProbeArguments(clipPath), probeTimeLimit);
+    if (!look.answered() || look.end == ToolEnd::Crashed)
+        return {outputPath, true, {}, {}, look.failure};
+    return verdictFromLook(outputPath, QString::fromUtf8(look.output));
 }
 
-QStringList writtenClipProbeArguments(const QString& outputPath)
+QStringList writtenClipProbeArguments(const QString& clipPath)
 {
     return {QStringLiteral("-v"),
             QStringLiteral("quiet"),
@@ -85,19 +118,24 @@ QStringList writtenClipProbeArguments(const QString& outputPath)
             QStringLiteral("stream=codec_type:format=duration"),
             QStringLiteral("-sexagesimal"),
             QStringLiteral("-of"),
-            QStringLiteral("csv"),
+            QStringLiteral("default=noprint_wrappers=1"),
             QStringLiteral("-i"),
-            outputPath};
+            clipPath};
 }
 
-QString lastErrorLine(const QString& output)
+QString mostSpecificError(const QString& output)
 {
     static const QRegularExpression lineBreaks(QStringLiteral("[\r\n]"));
+    QString lastSaid;
     const QStringList lines = output.split(lineBreaks, Qt::SkipEmptyParts);
     for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
         const QString text = line->trimmed();
-        if (!text.isEmpty() && !isProgressOrStatistics(text))
+        if (saysNothing(text))
+            continue;
+        if (readsAsError(text))
             return text;
+        if (lastSaid.isEmpty())
+            lastSaid = text;
     }
-    return {};
+    return lastSaid;
 }

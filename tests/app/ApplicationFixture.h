@@ -6,20 +6,27 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
+// Files in `folder` whose names say they are clips still being written.
+inline QStringList unfinishedClips(const QString& folder)
+{
+    return QDir(folder).entryList({".*.velborn-unfinished-*"}, QDir::Files | QDir::Hidden);
+}
+
 // The application, not shown. Its ffprobe gives the file's name as seconds; its
-// ffmpeg saves its arguments by its output, and for "wait…" waits for "….go".
+// ffmpeg saves its arguments in "ffmpeg.args", and for "wait…" waits for "ffmpeg.go".
 class ApplicationFixture : public testing::Test {
 protected:
     ApplicationFixture()
     {
         tools.addScript("ffprobe", R"(echo "format,0:00:0${2##*/}.500000")");
-        tools.addScript("ffmpeg", R"(for a; do out="$a"; done; printf '%s\n' "$@" > "$out.args"
-case "$out" in *wait*) for i in $(seq 1500); do [ -e "$out.go" ] && exit; sleep .02; done;; esac)");
+        tools.addScript("ffmpeg", R"(for a; do out="$a"; done; printf '%s\n' "$@" > "$0.args"
+case "$out" in *wait*) for i in $(seq 1500); do [ -e "$0.go" ] && exit; sleep .02; done;; esac)");
         window.connectDelegate(delegate);
         delegate.applicationDidFinishLaunching();
     }

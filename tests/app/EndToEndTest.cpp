@@ -1,4 +1,5 @@
 #include "ApplicationFixture.h"
+#include "ClipJob.h"
 #include "DropView.h"
 
 #include <QDir>
@@ -12,8 +13,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The real ffprobe and ffmpeg, from a drop to a written clip.
-TEST_F(ApplicationFixture, ADroppedVideoIsCutWithOrWithoutAudioAndNeverPastItsEnd)
+static QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The real ffprobe and ffmpeg, from a drop to a written clip that takes its
+// name only once it is whole.
+TEST_F(ApplicationFixture, ADroppedVideoIsCutWithOrWithoutAudioAndNeverOverAFileItNeeds)
 {
     tools.linkBuildTool("ffprobe");
     tools.linkBuildTool("ffmpeg");
@@ -22,24 +30,64 @@ TEST_F(ApplicationFixture, ADroppedVideoIsCutWithOrWithoutAudioAndNeverPastItsEn
     ASSERT_TRUE(dragAndDropFiles(*window.dropView(), {source}));
     ASSERT_TRUE(durationShown("0:00:10.0")); // before the status line has anything else to say
     setTimes("0|0|2|5|0|0|3|");
-    const auto exportTo = [&](const QString& name) {
-        saveAs(1, tools.filePath(name));
+    const auto exportTo = [&](const QString& path) {
+        saveAs(1, path);
         EXPECT_TRUE(waitFor([&] { return !delegate.statusLabel()->text().startsWith("Writing"); }));
         EXPECT_TRUE(delegate.saveClipButton()->isEnabled());
+        waitForClipJobs();
         return delegate.statusLabel()->text();
     };
 
-    EXPECT_EQ(exportTo("-out, 'ñ' q.mp4"), "Written: -out, 'ñ' q.mp4, 0:00:03.0");
+    EXPECT_EQ(exportTo(tools.filePath("-out, 'ñ' q.mp4")), "Written: -out, 'ñ' q.mp4, 0:00:03.0");
     EXPECT_EQ(probeMediaFacts(tools.filePath("-out, 'ñ' q.mp4")),
               (QStringList{"video", "audio", "3.0"}));
+    // A replaced file keeps its permissions; a link at the chosen name stays.
+    QFile earlier(tools.filePath("earlier.mp4"));
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("an earlier clip") > 0);
+    earlier.close();
+    earlier.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    const QFile::Permissions permissions = earlier.permissions();
+    QFile::link("earlier.mp4", tools.filePath("link.mp4"));
     delegate.removeAudioButton()->setChecked(true);
-    EXPECT_EQ(exportTo("silent.mp4"), "Written: silent.mp4, 0:00:03.0");
-    EXPECT_EQ(probeMediaFacts(tools.filePath("silent.mp4")), (QStringList{"video", "3.0"}));
+    EXPECT_EQ(exportTo(tools.filePath("link.mp4")), "Written: link.mp4, 0:00:03.0");
+    EXPECT_EQ(QFileInfo(tools.filePath("link.mp4")).symLinkTarget(), earlier.fileName());
+    EXPECT_EQ(probeMediaFacts(earlier.fileName()), (QStringList{"video", "3.0"}));
+    EXPECT_EQ(earlier.permissions(), permissions);
+    // ffprobe tells this container's video stream by more than its kind.
+    EXPECT_EQ(exportTo(tools.filePath("silent.ts")), "Written: silent.ts, 0:00:03.0");
+
+    // Over the video being cut, by its own name or through a linked folder:
+    // refused before ffmpeg runs, and the video is as it was.
+    const QByteArray video = contentsOf(source);
+    QFile::link(tools.path(), tools.filePath("linked"));
+    for (const QString& same : {source, tools.filePath("linked/-in put, «ø».mp4")}) {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(exportTo(same),
+                  "Not written: -in put, «ø».mp4 is the video being cut; choose another name");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_TRUE(contentsOf(source) == video);
+    }
 
     delegate.startSS()->setText("99");
-    EXPECT_EQ(exportTo("past.mp4"),
+    EXPECT_EQ(exportTo(tools.filePath("past.mp4")),
               "Not written: nothing was encoded; is the start past the end of the video?");
     EXPECT_FALSE(QFile::exists(tools.filePath("past.mp4")));
+    EXPECT_EQ(unfinishedClips(tools.path()), QStringList());
+
+    // A full disk, where this test may mount a small one.
+    const QTemporaryDir small;
+    QProcess mount;
+    mount.start("mount", {"-t", "tmpfs", "-o", "size=16k", "tmpfs", small.path()});
+    if (!mount.waitForFinished() || mount.exitCode() != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    setTimes("0|0|0|0|0|0|9|");
+    const QString status = exportTo(small.filePath("full.mp4"));
+    const QStringList left =
+        QDir(small.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QProcess::execute("umount", {small.path()});
+    EXPECT_TRUE(status.startsWith("Not written: ") && status.contains("No space left on device"))
+        << status.toStdString();
+    EXPECT_EQ(left, QStringList());
 }
 
 // Processes whose command line names `path`, zombies aside.
@@ -72,8 +120,9 @@ protected:
     QProcess application;
 };
 
-// A signal stops ffmpeg and leaves no unfinished clip (SIGKILL leaves it, but
-// its ffmpeg dies too); left alone, the clip is whole despite the closed pipe.
+// A signal stops ffmpeg and leaves no unfinished clip (SIGKILL leaves a hidden
+// one, but its ffmpeg dies too); left alone, the clip is whole despite the
+// closed pipe.
 TEST_F(ApplicationProcess, EndsWithTheWholeClipOrNoneAndNoChildLeft)
 {
     // Quick to make as MPEG-1, and seconds to write as MP4.
@@ -85,7 +134,10 @@ TEST_F(ApplicationProcess, EndsWithTheWholeClipOrNoneAndNoChildLeft)
         clock.start();
         start(folder.filePath("long.mpg"), output);
         if (signal) {
-            ASSERT_TRUE(waitFor([&] { return QFile(output).size() > 0; }));
+            ASSERT_TRUE(waitFor([&] {
+                const QStringList unfinished = unfinishedClips(folder.path());
+                return !unfinished.isEmpty() && QFile(folder.filePath(unfinished[0])).size() > 0;
+            }));
             ::kill(static_cast<pid_t>(application.processId()), signal);
             clock.start();
         }
@@ -94,10 +146,12 @@ TEST_F(ApplicationProcess, EndsWithTheWholeClipOrNoneAndNoChildLeft)
         EXPECT_LT(clock.elapsed(), signal ? whole / 2 : 120'000) << signal;
         EXPECT_EQ(std::pair(application.exitStatus(), application.exitCode()),
                   std::pair(signal ? QProcess::CrashExit : QProcess::NormalExit, signal));
-        EXPECT_TRUE(waitFor([&] { return processesNaming(output) == 0; }, 2000));
+        EXPECT_TRUE(waitFor([&] { return processesNaming(output.section('/', -1)) == 0; }, 2000));
         EXPECT_EQ(probeMediaFacts(output).join(' '), signal == 0 ? "video audio 30.0" : "")
             << signal;
-        EXPECT_EQ(QFile::exists(output), signal == 0 || signal == SIGKILL) << signal;
+        // Only a kill leaves the hidden file, whose name says what it is.
+        EXPECT_EQ(QFile::exists(output), signal == 0) << signal;
+        EXPECT_EQ(unfinishedClips(folder.path()).size(), signal == SIGKILL ? 1 : 0) << signal;
     }
 }
 

@@ -1,4 +1,5 @@
 #include "FieldNumbers.h"
+#include "TemporaryClip.h"
 #include "TestSupport.h"
 #include "TimeCode.h"
 
@@ -34,4 +35,18 @@ TEST(TimeCode, CarriesSixtiesWritesThemBackAndPadsToTwoCharacters)
     // clang-format on
     for (const auto& [text, value] : numbers)
         EXPECT_EQ(intValueOfText(text), value) << text;
+}
+
+// Hidden, named for the clip it will become, in the same container, and never
+// longer than a file name may be.
+TEST(TemporaryClip, IsNamedForTheChosenFileAndFitsAFileName)
+{
+    const QString longName = QString(120, u'é') + ".mkv"; // 244 bytes
+    const std::pair<QString, QString> cases[] = {
+        {"clip.mp4", ".clip.mp4.velborn-unfinished-k3J9aB.mp4"},
+        {"no suffix", ".no suffix.velborn-unfinished-k3J9aB"},
+        {".hidden", "..hidden.velborn-unfinished-k3J9aB"},
+        {longName, "." + QString(112, u'é') + ".velborn-unfinished-k3J9aB.mkv"}};
+    for (const auto& [chosen, temporary] : cases)
+        EXPECT_EQ(temporaryClipName(chosen, "k3J9aB"), temporary);
 }
