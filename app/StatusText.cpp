@@ -26,6 +26,11 @@ QString verdictStatus(const ClipVerdict& verdict)
     return QStringLiteral("Not written: %1").arg(verdict.reason);
 }
 
+QString readingStatus(const QString& path)
+{
+    return QStringLiteral("Reading %1…").arg(fileNameOf(path));
+}
+
 QString probeStatus(const QString& path, const QString& durationText)
 {
     if (!durationText.isEmpty())
