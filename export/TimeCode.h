@@ -4,6 +4,9 @@
 #include <QPointer>
 #include <QString>
 
+#include <array>
+#include <chrono>
+
 // One time value of the window: hours, minutes, seconds, and the digits after
 // the decimal point of the seconds.
 struct TimeFieldGroup {
@@ -17,6 +20,18 @@ struct TimeFieldGroup {
 // into the hours, and the new numbers are written back into the fields for the
 // user to see) and gives the time code HH:MM:SS.FFF for ffmpeg.
 QString timeCodeFromFields(const TimeFieldGroup& group);
+
+// The texts of one time value as typed: hours, minutes, seconds, fraction.
+using TimeTexts = std::array<QString, 4>;
+
+// The time code timeCodeFromFields would give for fields holding `texts`,
+// worked out without writing anything back, so it can follow the typing.
+QString timeCodeOfTexts(TimeTexts texts);
+
+// The time that `texts` stand for, to the microsecond: the numbers as the
+// fields read them, and the fraction's digits up to the first other character.
+// Carrying sixties does not change it.
+std::chrono::microseconds timeOfTexts(const TimeTexts& texts);
 
 // Hours, minutes and seconds: "" gives "00", one character gets a leading "0",
 // longer texts stay as typed. Lengths count user-perceived characters.
