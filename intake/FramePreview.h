@@ -1,0 +1,84 @@
+#pragma once
+
+#include "ClipFrames.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QThread>
+#include <QTimer>
+
+#include <array>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <stop_token>
+
+class DropView;
+
+// Where the clip lies in the video, as the time fields say.
+struct ClipTimes {
+    QString startCode; // the start as the export hands it to ffmpeg
+    std::chrono::microseconds start{0};
+    std::chrono::microseconds length{0};
+
+    bool operator==(const ClipTimes&) const = default;
+};
+
+// Shows the clip's first and last frame in a drop area. ffmpeg fetches them
+// one at a time on a thread of its own; the two are shown together. Only the
+// newest request counts: one that a newer one overtakes is stopped, and
+// whatever it would have answered is thrown away.
+class FramePreview : public QObject {
+    Q_OBJECT
+
+public:
+    // How long the times rest before frames for them are fetched.
+    static constexpr std::chrono::milliseconds settleTime{300};
+
+    explicit FramePreview(QObject* parent = nullptr);
+    // Stops the fetch under way and drops those waiting.
+    ~FramePreview() override;
+
+    void setView(DropView* view);
+    // A new video, with the clip's times: its frames go at once, and the first
+    // frame is fetched while its duration is still being read.
+    void showVideo(const QString& path, const ClipTimes& times);
+    // The duration as the duration field shows it: the last frame lies no
+    // later than that. Empty or unreadable: no frames for this video.
+    void setDuration(const QString& durationText);
+    // The times changed: frames for them come once they have rested, and the
+    // frames shown stay until then.
+    void setClipTimes(const ClipTimes& times);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // One frame to fetch: ffmpeg's arguments, and the time written under it.
+    struct Ask {
+        QStringList arguments;
+        QString time;
+        bool operator==(const Ask&) const = default;
+    };
+    using Halves = std::array<std::optional<Ask>, 2>;
+
+    Halves wanted() const;
+    void update();
+    void overtake();
+    void post(std::size_t half, const Ask& ask);
+    void arrived(quint64 request, std::size_t half, const ClipFrame& frame);
+
+    QPointer<DropView> view;
+    QString video;
+    std::optional<std::chrono::microseconds> duration;
+    ClipTimes times;
+    QTimer settle;
+
+    QThread thread;
+    std::unique_ptr<QObject> worker; // lives on `thread`
+    std::stop_source stop;           // of the newest request
+    quint64 request = 0;
+    Halves asked;
+    std::array<std::optional<ClipFrame>, 2> fetched;
+};
