@@ -1,7 +1,9 @@
 #pragma once
 
 #include "ClipJobDelegate.h"
+#include "DropView.h"
 #include "DurationProbe.h"
+#include "FramePreview.h"
 #include "SavePanel.h"
 
 #include <QCheckBox>
@@ -52,6 +54,8 @@ public:
     void setDurationTextField(QLineEdit* control) { durationTextField_ = control; }
     QLabel* statusLabel() const { return statusLabel_; }
     void setStatusLabel(QLabel* control) { statusLabel_ = control; }
+    DropView* dropView() const { return dropView_; }
+    void setDropView(DropView* control);
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
@@ -69,6 +73,7 @@ private:
     void savePanelCompletion(qint64 response, const SavePanel& panel, QObject* sender);
     void startExport(const QString& outputPath, QObject* sender);
     void showStatus(const QString& text);
+    ClipTimes clipTimes() const;
 
     QPointer<QWidget> window_;
     QPointer<QPushButton> saveClipButton_;
@@ -85,8 +90,10 @@ private:
     QPointer<QProgressBar> clipProgress_;
     QPointer<QLineEdit> durationTextField_;
     QPointer<QLabel> statusLabel_;
+    QPointer<DropView> dropView_;
     std::optional<QString> droppedFilename_;
     DurationProbe durationProbe_;
+    FramePreview framePreview_;
 };
 
 // The check box's state as the clip job reads it: checked 1, unchecked 0,

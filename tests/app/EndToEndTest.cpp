@@ -1,6 +1,7 @@
 #include "ApplicationFixture.h"
 #include "ClipJob.h"
 #include "DropView.h"
+#include "StandardOutput.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -90,6 +91,46 @@ TEST_F(ApplicationFixture, ADroppedVideoIsCutWithOrWithoutAudioAndNeverOverAFile
     EXPECT_EQ(left, QStringList());
 }
 
+// The real ffmpeg's frames, and nothing printed for them: none for a file of
+// sound alone, then a video's in both halves, which follow the start.
+TEST_F(ApplicationFixture, TheDropAreaShowsTheClipsFirstAndLastFrame)
+{
+    tools.linkBuildTool("ffprobe");
+    tools.linkBuildTool("ffmpeg");
+    ASSERT_TRUE(makeTestClip(tools.filePath("sound.wav"), 2.0, ""));
+    ASSERT_TRUE(makeTestClip(tools.filePath("video.mp4"), 10.0));
+    window.show();
+    DropView& view = *window.dropView();
+    const QString resting = view.accessibleDescription();
+    const auto describedAs = [&](const QString& text) {
+        return waitFor([&] { return view.accessibleDescription() == text; });
+    };
+    // Pixels of testsrc's colour bars, which the window has none of.
+    const auto colourful = [&](int half) {
+        return pixelsInHalf(view, half, [](QColor c) { return c.hsvSaturation() > 128; });
+    };
+    flushStandardOutput(std::chrono::seconds(1));
+    testing::internal::CaptureStdout();
+
+    ASSERT_TRUE(dragAndDropFiles(view, {tools.filePath("sound.wav")}));
+    EXPECT_TRUE(describedAs("No picture at 0:00:00.0 and 0:00:02.0"));
+    ASSERT_TRUE(dragAndDropFiles(view, {tools.filePath("video.mp4")}));
+    EXPECT_EQ(view.accessibleDescription(), resting);
+    EXPECT_TRUE(describedAs("Frames at 0:00:00.0 and 0:00:10.0"));
+    const int area = view.width() * view.height() / 2;
+    EXPECT_GT(colourful(0), area / 4);
+    EXPECT_GT(colourful(1), area / 4);
+    const QImage before = view.grab().toImage();
+    setTimes("0|0|2|5|0|0|3|");
+    EXPECT_TRUE(describedAs("Frames at 0:00:02.12 and 0:00:05.12"));
+    const QImage after = view.grab().toImage();
+    const QRect left(0, 0, view.width() / 2, view.height());
+    EXPECT_NE(before.copy(left), after.copy(left));
+
+    flushStandardOutput(std::chrono::seconds(1));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0:00:02.0\n0:00:10.0\n");
+}
+
 // Processes whose command line names `path`, zombies aside.
 int processesNaming(const QString& path)
 {
@@ -174,13 +215,15 @@ TEST_F(ApplicationProcess, EndsWithTheWholeClipOrNoneAndNoChildLeft)
     }
 }
 
-// ffprobe stuck on a pipe nobody writes to learns from the kernel alone that we are gone.
+// ffprobe and ffmpeg stuck on a pipe nobody writes to learn from the kernel
+// alone that we are gone.
 TEST_F(ApplicationProcess, ASilentChildDiesWithAKilledApplication)
 {
     const QString fifo = folder.filePath("never written.mp4");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     start(fifo, folder.filePath("unused.mp4"));
-    ASSERT_TRUE(waitFor([&] { return processesNaming(fifo) == 2; })); // it and its ffprobe
+    // It, its ffprobe, and its ffmpeg for the first frame.
+    ASSERT_TRUE(waitFor([&] { return processesNaming(fifo) == 3; }));
     application.kill();
     ASSERT_TRUE(application.waitForFinished());
     EXPECT_TRUE(waitFor([&] { return processesNaming(fifo) == 0; }, 2000));
