@@ -14,6 +14,7 @@ namespace {
 
 const QString windowChild = QStringLiteral("window");
 const QString bareChild = QStringLiteral("bare");
+const QString framesChild = QStringLiteral("frames");
 
 ProgramRun runChild(const QStringList& arguments)
 {
@@ -41,7 +42,9 @@ void childMain(const QStringList& arguments)
     std::optional<QWidget> bare;
     showAndWaitUntilPainted(arguments.value(0) == bareChild ? bare.emplace()
                                                             : launched.emplace().window);
-    if (launched && arguments.size() > 1)
+    if (launched && arguments.value(2) == framesChild)
+        dropAndWaitForFrames(*launched, arguments.at(1));
+    else if (launched && arguments.size() > 1)
         dropAndWaitForDuration(*launched, arguments.at(1));
     QCoreApplication::processEvents();
 
@@ -60,5 +63,11 @@ Samples measureStartup(int runs)
 Samples measurePeakMemory(int runs, const QString& clip)
 {
     const auto window = [&clip] { return peakMiBOfChild({windowChild, clip}); };
+    return rounds(runs, window, [] { return peakMiBOfChild({bareChild}); });
+}
+
+Samples measureFramesMemory(int runs, const QString& clip)
+{
+    const auto window = [&clip] { return peakMiBOfChild({windowChild, clip, framesChild}); };
     return rounds(runs, window, [] { return peakMiBOfChild({bareChild}); });
 }

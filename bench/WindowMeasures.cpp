@@ -1,7 +1,9 @@
 #include "ClipJob.h"
 #include "ClipVerdict.h"
+#include "DropView.h"
 #include "DurationProbe.h"
 #include "EventLoop.h"
+#include "FrameFetch.h"
 #include "HeldSavePanel.h"
 #include "LaunchedWindow.h"
 #include "Measures.h"
@@ -19,12 +21,17 @@ struct ExportRun {
     double longestGap = 0;
 };
 
-Samples pick(const Paired<ExportRun>& runs, double ExportRun::*number)
+struct FrameRun {
+    double milliseconds = 0; // to both frames drawn
+    double longestGap = 0;
+};
+
+template <typename Run> Samples pick(const Paired<Run>& runs, double Run::*number)
 {
     Samples picked;
-    for (const ExportRun& run : runs.app)
+    for (const Run& run : runs.app)
         picked.app.push_back(run.*number);
-    for (const ExportRun& run : runs.floor)
+    for (const Run& run : runs.floor)
         picked.floor.push_back(run.*number);
     return picked;
 }
@@ -94,6 +101,39 @@ Samples measureProbe(int runs, const QString& clip)
     return rounds(
         runs, [&] { return dropAndWaitForDuration(launched, clip); },
         [&] { return timeTool(QStringLiteral("ffprobe"), probeArguments(clip)); });
+}
+
+FrameSamples measureFrames(int runs, const QString& clip)
+{
+    LaunchedWindow launched;
+    AppDelegate& delegate = launched.delegate;
+    showAndWaitUntilPainted(launched.window);
+    const TimeTexts start{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1"),
+                          QStringLiteral("0")};
+    delegate.startSS()->setText(start[2]);
+    delegate.timeSS()->setText(QStringLiteral("1"));
+    // The floor's commands, as the window makes them for its drop area.
+    const QSize size = delegate.dropView()->framePixelSize();
+    const QStringList first = frameAtArguments(clip, timeCodeOfTexts(start), size);
+    const QStringList last = frameBeforeArguments(clip, std::chrono::seconds(2), size);
+
+    const Paired<FrameRun> all = rounds(
+        runs,
+        [&] {
+            FrameRun run;
+            run.longestGap =
+                longestGapDuring([&] { run.milliseconds = dropAndWaitForFrames(launched, clip); });
+            return run;
+        },
+        [&] {
+            FrameRun run;
+            run.longestGap = longestGapDuring([&] {
+                run.milliseconds = timeTool(QStringLiteral("ffmpeg"), first) +
+                                   timeTool(QStringLiteral("ffmpeg"), last);
+            });
+            return run;
+        });
+    return {pick(all, &FrameRun::milliseconds), pick(all, &FrameRun::longestGap)};
 }
 
 ExportSamples measureExport(int runs, const QString& source, const QString& outputFolder)
