@@ -11,6 +11,9 @@
 #include <QProgressBar>
 #include <QThread>
 
+#include <condition_variable>
+#include <mutex>
+
 namespace {
 
 // Jobs started and not yet deleted; touched only on the GUI thread. A thread
@@ -19,6 +22,33 @@ QList<QPointer<QThread>>& clipThreads()
 {
     static QList<QPointer<QThread>> threads;
     return threads;
+}
+
+// How many jobs have not yet returned from runClipJob. Waiting on this, and not
+// on QThread alone, orders the jobs' last calls to the window before whatever
+// reads them next, for ThreadSanitizer as for the reader.
+struct RunningJobs {
+    std::mutex mutex;
+    std::condition_variable ended;
+    int running = 0;
+};
+
+RunningJobs& runningJobs()
+{
+    static RunningJobs jobs;
+    return jobs;
+}
+
+void runCountedClipJob(const ClipRequest& request)
+{
+    blockEndingSignals();
+    runClipJob(request);
+    RunningJobs& jobs = runningJobs();
+    {
+        const std::lock_guard lock(jobs.mutex);
+        --jobs.running;
+    }
+    jobs.ended.notify_all();
 }
 
 void forgetDeletedClipThreads()
@@ -80,10 +110,11 @@ void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer
 void startClipJob(const ClipRequest& request)
 {
     forgetDeletedClipThreads();
-    QThread* thread = QThread::create([request] {
-        blockEndingSignals();
-        runClipJob(request);
-    });
+    {
+        const std::lock_guard lock(runningJobs().mutex);
+        ++runningJobs().running;
+    }
+    QThread* thread = QThread::create(runCountedClipJob, request);
     thread->setObjectName(QStringLiteral("velborn"));
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     clipThreads().append(thread);
@@ -100,12 +131,17 @@ int runningClipJobCount()
 
 void waitForClipJobs()
 {
-    // A plain wait on each thread: once the event loop has been told to quit,
-    // every later QEventLoop::exec returns at once. A job ends when its ffmpeg
-    // does, and at once when the tools are stopped.
+    // A plain wait: once the event loop has been told to quit, every later
+    // QEventLoop::exec returns at once. A job ends when its ffmpeg does, and at
+    // once when the tools are stopped.
+    RunningJobs& jobs = runningJobs();
+    {
+        std::unique_lock lock(jobs.mutex);
+        jobs.ended.wait(lock, [&jobs] { return jobs.running == 0; });
+    }
     for (const QPointer<QThread>& thread : std::as_const(clipThreads())) {
         if (thread)
-            thread->wait();
+            thread->wait(); // only its last return is left
     }
     // Their last calls to the window, then the threads whose deleteLater has
     // not run yet.

@@ -3,11 +3,13 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QThread>
 
+#include <condition_variable>
+#include <deque>
 #include <functional>
-#include <memory>
+#include <mutex>
 #include <stop_token>
+#include <thread>
 
 class QLineEdit;
 
@@ -36,12 +38,23 @@ public:
     void probeDuration(const QString& path, QLineEdit* field, DurationShown shown = {});
 
 private:
+    struct Probe {
+        QString path;
+        quint64 number = 0;
+    };
+
+    void probeInTurn(const std::stop_token& stop);
     void show(quint64 probe, const QString& text);
 
-    QThread thread;
-    std::unique_ptr<QObject> worker; // lives on `thread`
-    std::stop_source stop;
+    // Shared with the worker.
+    std::mutex mutex;
+    std::condition_variable_any queued;
+    std::deque<Probe> waiting;
+
+    // The GUI thread's alone.
     quint64 asked = 0; // probes asked for so far; the last one is shown
     QPointer<QLineEdit> field;
     DurationShown shown;
+
+    std::jthread worker; // last, so it starts once the rest is made
 };
