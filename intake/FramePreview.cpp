@@ -9,27 +9,25 @@
 
 #include <algorithm>
 
+#include <pthread.h>
+
 using std::chrono::microseconds;
 
 FramePreview::FramePreview(QObject* parent)
     : QObject(parent)
-    , worker(std::make_unique<QObject>())
+    , worker([this](const std::stop_token& ending) { fetchInTurn(ending); })
 {
     settle.setSingleShot(true);
     settle.setInterval(settleTime);
     connect(&settle, &QTimer::timeout, this, &FramePreview::update);
-    thread.setObjectName(QStringLiteral("frames"));
-    connect(&thread, &QThread::started, &thread, blockEndingSignals, Qt::DirectConnection);
-    worker->moveToThread(&thread);
-    thread.start();
 }
 
 FramePreview::~FramePreview()
 {
+    // Not long: the fetch under way is killed at once.
     stop.request_stop();
-    thread.quit();
-    thread.wait(); // not long: the fetch under way ends at once
-    worker.reset();
+    worker.request_stop();
+    worker.join();
 }
 
 void FramePreview::setView(DropView* view)
@@ -117,25 +115,42 @@ void FramePreview::overtake()
     ++request;
     asked = {};
     fetched = {};
+    const std::lock_guard lock(mutex);
+    waiting.clear();
 }
 
 void FramePreview::post(std::size_t half, const Ask& ask)
 {
     asked[half] = ask;
-    QMetaObject::invokeMethod(
-        worker.get(),
-        [this, half, ask, request = request, token = stop.get_token()] {
-            const QImage picture = fetchFrame(ask.arguments, token);
-            if (token.stop_requested())
+    {
+        const std::lock_guard lock(mutex);
+        waiting.push_back({request, half, ask, stop.get_token()});
+    }
+    queued.notify_one();
+}
+
+void FramePreview::fetchInTurn(const std::stop_token& ending)
+{
+    blockEndingSignals();
+    ::pthread_setname_np(::pthread_self(), "frames");
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(mutex);
+            if (!queued.wait(lock, ending, [this] { return !waiting.empty(); }))
                 return;
-            QMetaObject::invokeMethod(
-                this,
-                [this, request, half, frame = ClipFrame{picture, ask.time}] {
-                    arrived(request, half, frame);
-                },
-                Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+            job = std::move(waiting.front());
+            waiting.pop_front();
+        }
+        const QImage picture = fetchFrame(job.ask.arguments, job.stop);
+        if (job.stop.stop_requested())
+            continue;
+        QMetaObject::invokeMethod(
+            this,
+            [this, request = job.request, half = job.half,
+             frame = ClipFrame{picture, job.ask.time}] { arrived(request, half, frame); },
+            Qt::QueuedConnection);
+    }
 }
 
 void FramePreview::arrived(quint64 request, std::size_t half, const ClipFrame& frame)

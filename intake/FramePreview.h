@@ -5,14 +5,16 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
-#include <QThread>
 #include <QTimer>
 
 #include <array>
 #include <chrono>
-#include <memory>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <optional>
 #include <stop_token>
+#include <thread>
 
 class DropView;
 
@@ -62,12 +64,19 @@ private:
         bool operator==(const Ask&) const = default;
     };
     using Halves = std::array<std::optional<Ask>, 2>;
+    struct Job {
+        quint64 request = 0;
+        std::size_t half = 0;
+        Ask ask;
+        std::stop_token stop;
+    };
 
     Halves wanted() const;
     void update();
     void overtake();
     void post(std::size_t half, const Ask& ask);
     void arrived(quint64 request, std::size_t half, const ClipFrame& frame);
+    void fetchInTurn(const std::stop_token& ending);
 
     QPointer<DropView> view;
     QString video;
@@ -75,10 +84,15 @@ private:
     ClipTimes times;
     QTimer settle;
 
-    QThread thread;
-    std::unique_ptr<QObject> worker; // lives on `thread`
-    std::stop_source stop;           // of the newest request
+    std::stop_source stop; // of the newest request
     quint64 request = 0;
     Halves asked;
     std::array<std::optional<ClipFrame>, 2> fetched;
+
+    // Shared with the worker.
+    std::mutex mutex;
+    std::condition_variable_any queued;
+    std::deque<Job> waiting;
+
+    std::jthread worker; // last, so it starts once the rest is made
 };
