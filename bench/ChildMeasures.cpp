@@ -1,6 +1,7 @@
 #include "EventLoop.h"
 #include "LaunchedWindow.h"
 #include "Measures.h"
+#include "StandardOutput.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -47,6 +48,8 @@ void childMain(const QStringList& arguments)
     else if (launched && arguments.size() > 1)
         dropAndWaitForDuration(*launched, arguments.at(1));
     QCoreApplication::processEvents();
+    // The app's lines go out on a thread of their own; the peak must come after them.
+    flushStandardOutput(std::chrono::seconds(1));
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
