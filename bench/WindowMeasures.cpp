@@ -113,6 +113,8 @@ Samples measureProbeGap(int runs)
     ToolFolder tools;
     tools.addScript(QStringLiteral("ffprobe"),
                     QStringLiteral("sleep 1; echo format,0:00:01.000000"));
+    // No frames, and no word on standard error about a missing ffmpeg either.
+    tools.addScript(QStringLiteral("ffmpeg"), QStringLiteral("exit 1"));
     LaunchedWindow launched;
     showAndWaitUntilPainted(launched.window);
     const QString clip = tools.filePath(QStringLiteral("clip.mp4"));
