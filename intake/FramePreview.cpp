@@ -73,17 +73,15 @@ bool FramePreview::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-// The first frame is wanted as soon as there is a video; the last one once its
-// duration says where the video ends.
+// Both frames once the duration says where the video ends; until then ffprobe
+// has the machine to itself.
 FramePreview::Halves FramePreview::wanted() const
 {
-    if (video.isEmpty() || !view)
+    if (video.isEmpty() || !duration || !view)
         return {};
     const QSize size = view->framePixelSize();
     const Ask first{frameAtArguments(video, times.startCode, size),
                     durationTextOf(std::max(times.start, microseconds(0)))};
-    if (!duration)
-        return {first, std::nullopt};
     const microseconds end = times.start + times.length;
     if (end >= *duration)
         return {first,
@@ -91,19 +89,16 @@ FramePreview::Halves FramePreview::wanted() const
     return {first, Ask{frameBeforeArguments(video, end, size), durationTextOf(end)}};
 }
 
-// Asks for what is wanted and not yet asked for; anything asked for that is no
-// longer wanted is overtaken.
+// Asks for the frames wanted now, unless they are the ones asked for last; a
+// request still under way for others is overtaken.
 void FramePreview::update()
 {
     const Halves want = wanted();
+    if (want == asked)
+        return;
+    overtake();
     for (std::size_t half = 0; half < want.size(); ++half) {
-        if (asked[half] && asked[half] != want[half]) {
-            overtake();
-            break;
-        }
-    }
-    for (std::size_t half = 0; half < want.size(); ++half) {
-        if (want[half] && !asked[half])
+        if (want[half])
             post(half, *want[half]);
     }
 }

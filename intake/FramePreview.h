@@ -43,11 +43,10 @@ public:
     ~FramePreview() override;
 
     void setView(DropView* view);
-    // A new video, with the clip's times: its frames go at once, and the first
-    // frame is fetched while its duration is still being read.
+    // A new video, with the clip's times: the old frames go at once.
     void showVideo(const QString& path, const ClipTimes& times);
-    // The duration as the duration field shows it: the last frame lies no
-    // later than that. Empty or unreadable: no frames for this video.
+    // The duration as the duration field shows it: the frames are fetched
+    // now, the last one no later than that. Empty or unreadable: no frames.
     void setDuration(const QString& durationText);
     // The times changed: frames for them come once they have rested, and the
     // frames shown stay until then.
