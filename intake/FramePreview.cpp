@@ -15,8 +15,9 @@ using std::chrono::microseconds;
 
 FramePreview::FramePreview(QObject* parent)
     : QObject(parent)
-    , worker([this](const std::stop_token& ending) { fetchInTurn(ending); })
 {
+    for (std::jthread& worker : workers)
+        worker = std::jthread([this](const std::stop_token& ending) { fetchInTurn(ending); });
     settle.setSingleShot(true);
     settle.setInterval(settleTime);
     connect(&settle, &QTimer::timeout, this, &FramePreview::update);
@@ -24,10 +25,12 @@ FramePreview::FramePreview(QObject* parent)
 
 FramePreview::~FramePreview()
 {
-    // Not long: the fetch under way is killed at once.
+    // Not long: the fetches under way are killed at once.
     stop.request_stop();
-    worker.request_stop();
-    worker.join();
+    for (std::jthread& worker : workers)
+        worker.request_stop();
+    for (std::jthread& worker : workers)
+        worker.join();
 }
 
 void FramePreview::setView(DropView* view)

@@ -27,8 +27,8 @@ struct ClipTimes {
     bool operator==(const ClipTimes&) const = default;
 };
 
-// Shows the clip's first and last frame in a drop area. ffmpeg fetches them
-// one at a time on a thread of its own; the two are shown together. Only the
+// Shows the clip's first and last frame in a drop area. ffmpeg fetches each on
+// a thread of its own, both at once; the two are shown together. Only the
 // newest request counts: one that a newer one overtakes is stopped, and
 // whatever it would have answered is thrown away.
 class FramePreview : public QObject {
@@ -88,10 +88,11 @@ private:
     Halves asked;
     std::array<std::optional<ClipFrame>, 2> fetched;
 
-    // Shared with the worker.
+    // Shared with the workers.
     std::mutex mutex;
     std::condition_variable_any queued;
     std::deque<Job> waiting;
 
-    std::jthread worker; // last, so it starts once the rest is made
+    // One for each frame, so that the two take no longer than the slower one.
+    std::array<std::jthread, 2> workers;
 };

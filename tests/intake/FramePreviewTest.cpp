@@ -5,17 +5,15 @@
 #include <gtest/gtest.h>
 
 // The stand-in ffmpeg draws a red picture for a.mp4 and a blue one for b.mp4;
-// for a start at 1 s it says it has begun, and takes 5 s.
+// for a start at 1 s it leaves its pid, and takes 5 s.
 TEST(FramePreview, OnlyTheNewestRequestIsShownAndANewVideoClearsTheOldFramesAtOnce)
 {
     ToolFolder tools;
-    const QString begun = tools.filePath("ffmpeg.begun");
-    const QString ended = tools.filePath("ffmpeg.ended");
-    tools.addScript(
-        "ffmpeg",
-        "case \"$*\" in *00:00:01.00*) touch \"$0.begun\"; sleep 5; touch \"$0.ended\";; esac\n"
-        "case \"$*\" in *b.mp4*) rgb='\\0\\0\\377';; *) rgb='\\377\\0\\0';; esac\n"
-        "printf 'P6\\n40 30\\n255\\n'; for i in $(seq 1200); do printf $rgb; done");
+    const QString begun = tools.filePath("ffmpeg.pid");
+    tools.addScript("ffmpeg",
+                    "case \"$*\" in *00:00:01.00*) echo $$ > \"$0.pid\"; sleep 5;; esac\n"
+                    "case \"$*\" in *b.mp4*) rgb='\\0\\0\\377';; *) rgb='\\377\\0\\0';; esac\n"
+                    "printf 'P6\\n40 30\\n255\\n'; for i in $(seq 1200); do printf $rgb; done");
     DropView view;
     view.resize(400, 300);
     const QString resting = view.accessibleDescription();
@@ -53,7 +51,10 @@ TEST(FramePreview, OnlyTheNewestRequestIsShownAndANewVideoClearsTheOldFramesAtOn
     EXPECT_EQ(
         describedUntil("Frames at 0:00:02.0 and 0:00:05.0"),
         (QStringList{"Frames at 0:00:00.0 and 0:00:03.0", "Frames at 0:00:02.0 and 0:00:05.0"}));
-    EXPECT_FALSE(QFile::exists(ended));
+    QFile slow(begun);
+    ASSERT_TRUE(slow.open(QIODevice::ReadOnly));
+    const QString process = "/proc/" + slow.readAll().trimmed();
+    EXPECT_TRUE(waitFor([&] { return !QFile::exists(process); }, 2000)); // stopped, not let run
 
     // A new video while the frames of the old one are fetched.
     QFile::remove(begun);
