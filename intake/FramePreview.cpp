@@ -21,6 +21,7 @@ FramePreview::FramePreview(QObject* parent)
     settle.setSingleShot(true);
     settle.setInterval(settleTime);
     connect(&settle, &QTimer::timeout, this, &FramePreview::update);
+    connect(this, &FramePreview::frameDone, this, &FramePreview::takeDone, Qt::QueuedConnection);
 }
 
 FramePreview::~FramePreview()
@@ -143,12 +144,23 @@ void FramePreview::fetchInTurn(const std::stop_token& ending)
         const QImage picture = fetchFrame(job.ask.arguments, job.stop);
         if (job.stop.stop_requested())
             continue;
-        QMetaObject::invokeMethod(
-            this,
-            [this, request = job.request, half = job.half,
-             frame = ClipFrame{picture, job.ask.time}] { arrived(request, half, frame); },
-            Qt::QueuedConnection);
+        {
+            const std::lock_guard lock(mutex);
+            done.push_back({job.request, job.half, ClipFrame{picture, job.ask.time}});
+        }
+        emit frameDone(QPrivateSignal());
     }
+}
+
+void FramePreview::takeDone()
+{
+    std::deque<Done> taken;
+    {
+        const std::lock_guard lock(mutex);
+        taken.swap(done);
+    }
+    for (const Done& frame : taken)
+        arrived(frame.request, frame.half, frame.frame);
 }
 
 void FramePreview::arrived(quint64 request, std::size_t half, const ClipFrame& frame)

@@ -52,6 +52,11 @@ public:
     // frames shown stay until then.
     void setClipTimes(const ClipTimes& times);
 
+signals:
+    // From a worker: a frame waits in `done`. It carries nothing itself, so
+    // that the frame passes through the mutex, where ThreadSanitizer sees it.
+    void frameDone(QPrivateSignal);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -69,11 +74,17 @@ private:
         Ask ask;
         std::stop_token stop;
     };
+    struct Done {
+        quint64 request = 0;
+        std::size_t half = 0;
+        ClipFrame frame;
+    };
 
     Halves wanted() const;
     void update();
     void overtake();
     void post(std::size_t half, const Ask& ask);
+    void takeDone();
     void arrived(quint64 request, std::size_t half, const ClipFrame& frame);
     void fetchInTurn(const std::stop_token& ending);
 
@@ -92,6 +103,7 @@ private:
     std::mutex mutex;
     std::condition_variable_any queued;
     std::deque<Job> waiting;
+    std::deque<Done> done;
 
     // One for each frame, so that the two take no longer than the slower one.
     std::array<std::jthread, 2> workers;
