@@ -2,15 +2,14 @@
 
 #include "BusyState.h"
 #include "ClipVerdict.h"
+#include "EndingSignals.h"
 #include "WriteClip.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QList>
 #include <QProgressBar>
 #include <QThread>
-#include <QTimer>
 
 namespace {
 
@@ -47,21 +46,6 @@ void postVerdict(const ClipRequest& request, const ClipVerdict& verdict)
     });
 }
 
-// Runs the event loop until one of the running jobs finishes, so that a signal
-// to end the application is still heard while jobs are awaited. A thread can
-// finish between the connection and the loop; the timer bounds that wait.
-void awaitOneClipJob()
-{
-    QEventLoop loop;
-    for (const QPointer<QThread>& thread : std::as_const(clipThreads())) {
-        if (thread)
-            QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit,
-                             Qt::QueuedConnection);
-    }
-    QTimer::singleShot(100, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 } // namespace
 
 QStringList clipArguments(const ClipRequest& request)
@@ -96,7 +80,10 @@ void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer
 void startClipJob(const ClipRequest& request)
 {
     forgetDeletedClipThreads();
-    QThread* thread = QThread::create(runClipJob, request);
+    QThread* thread = QThread::create([request] {
+        blockEndingSignals();
+        runClipJob(request);
+    });
     thread->setObjectName(QStringLiteral("velborn"));
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     clipThreads().append(thread);
@@ -113,15 +100,17 @@ int runningClipJobCount()
 
 void waitForClipJobs()
 {
-    while (runningClipJobCount() > 0)
-        awaitOneClipJob();
-    // Threads whose deleteLater has not run yet, for instance because the event
-    // loop has ended, are deleted here.
+    // A plain wait on each thread: once the event loop has been told to quit,
+    // every later QEventLoop::exec returns at once. A job ends when its ffmpeg
+    // does, and at once when the tools are stopped.
     for (const QPointer<QThread>& thread : std::as_const(clipThreads())) {
-        if (thread) {
+        if (thread)
             thread->wait();
-            delete thread.data();
-        }
     }
+    // Their last calls to the window, then the threads whose deleteLater has
+    // not run yet.
+    QCoreApplication::sendPostedEvents();
+    for (const QPointer<QThread>& thread : std::as_const(clipThreads()))
+        delete thread.data();
     clipThreads().clear();
 }

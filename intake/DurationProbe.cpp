@@ -1,6 +1,7 @@
 #include "DurationProbe.h"
 
 #include "DurationText.h"
+#include "EndingSignals.h"
 #include "ResourceTool.h"
 #include "StandardOutput.h"
 
@@ -8,22 +9,15 @@
 
 namespace {
 
-QString probeAnswer(const QString& path)
+// The duration text, or nothing when the probe was stopped.
+std::optional<QString> probeText(const QString& path, const std::stop_token& stop)
 {
-    return runResourceTool(QStringLiteral("ffprobe"), probeArguments(path), probeTimeLimit)
-        .value_or(QString());
-}
-
-void showDuration(QLineEdit* field, const QString& text, const DurationShown& shown)
-{
-    QMetaObject::invokeMethod(
-        field,
-        [field, text, shown] {
-            field->setText(text);
-            if (shown)
-                shown(text);
-        },
-        Qt::QueuedConnection);
+    const ToolRun run = runResourceToolToEnd(QStringLiteral("ffprobe"), probeArguments(path),
+                                             ToolRunOptions{probeTimeLimit, stop, {}, false});
+    if (run.end == ToolEnd::Cancelled)
+        return std::nullopt;
+    const std::optional<QString> answer = run.answered() ? decodeUtf8(run.output) : std::nullopt;
+    return durationTextFromProbeOutput(answer.value_or(QString()));
 }
 
 } // namespace
@@ -41,16 +35,47 @@ QStringList probeArguments(const QString& path)
             QStringLiteral("csv")};
 }
 
-void probeDuration(const QString& path, QLineEdit* field, DurationShown shown)
+DurationProbe::DurationProbe(QObject* parent)
+    : QObject(parent)
+    , worker(std::make_unique<QObject>())
 {
-    // The field is the context of both steps: a probe for a window that has
-    // gone away is dropped rather than run.
+    thread.setObjectName(QStringLiteral("probe"));
+    connect(&thread, &QThread::started, &thread, blockEndingSignals, Qt::DirectConnection);
+    worker->moveToThread(&thread);
+    thread.start();
+}
+
+DurationProbe::~DurationProbe()
+{
+    stop.request_stop();
+    thread.quit();
+    thread.wait(); // not long: the probe under way ends at once
+    worker.reset();
+}
+
+void DurationProbe::probeDuration(const QString& path, QLineEdit* field, DurationShown shown)
+{
+    field->clear();
+    this->field = field;
+    this->shown = std::move(shown);
     QMetaObject::invokeMethod(
-        field,
-        [path, field, shown = std::move(shown)] {
-            const QString text = durationTextFromProbeOutput(probeAnswer(path));
-            printLine(text);
-            showDuration(field, text, shown);
+        worker.get(),
+        [this, path, probe = ++asked, stop = stop.get_token()] {
+            const std::optional<QString> text = probeText(path, stop);
+            if (!text)
+                return;
+            printLine(*text);
+            QMetaObject::invokeMethod(
+                this, [this, probe, text = *text] { show(probe, text); }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
+}
+
+void DurationProbe::show(quint64 probe, const QString& text)
+{
+    if (probe != asked || !field)
+        return;
+    field->setText(text);
+    if (shown)
+        shown(text);
 }

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QThread>
 
 #include <functional>
+#include <memory>
+#include <stop_token>
 
 class QLineEdit;
 
@@ -13,9 +18,30 @@ QStringList probeArguments(const QString& path);
 // tell.
 using DurationShown = std::function<void(const QString& text)>;
 
-// Queues a probe of `path` on the GUI thread and returns at once. When it runs,
-// ffprobe is asked for the duration, the duration text is printed as one line
-// and then, in a second queued step, shown in `field` and handed to `shown`. A
-// missing, hung or garbled answer counts as an empty one. Nothing happens once
-// `field` is gone.
-void probeDuration(const QString& path, QLineEdit* field, DurationShown shown = {});
+// Asks ffprobe for durations, one file at a time in the order asked, on a
+// thread of its own, so the window never waits for it. Each duration text is
+// printed as one line and then, on the GUI thread, shown. Only the answer for
+// the file asked for last is shown: an earlier one is printed and no more.
+class DurationProbe : public QObject {
+    Q_OBJECT
+
+public:
+    explicit DurationProbe(QObject* parent = nullptr);
+    // Stops the probe under way and drops those waiting.
+    ~DurationProbe() override;
+
+    // Empties `field` at once and queues a probe of `path`. Its text goes into
+    // `field` and to `shown`, unless another probe has been asked for since or
+    // `field` is gone. A missing, hung or garbled answer counts as an empty one.
+    void probeDuration(const QString& path, QLineEdit* field, DurationShown shown = {});
+
+private:
+    void show(quint64 probe, const QString& text);
+
+    QThread thread;
+    std::unique_ptr<QObject> worker; // lives on `thread`
+    std::stop_source stop;
+    quint64 asked = 0; // probes asked for so far; the last one is shown
+    QPointer<QLineEdit> field;
+    DurationShown shown;
+};

@@ -1,6 +1,7 @@
 #include "ApplicationFixture.h"
 #include "ClipJob.h"
 #include "DropView.h"
+#include "StandardOutput.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -61,9 +62,11 @@ TEST_F(ApplicationFixture, ADroppedVideoIsCutWithOrWithoutAudioAndNeverOverAFile
     const QByteArray video = contentsOf(source);
     QFile::link(tools.path(), tools.filePath("linked"));
     for (const QString& same : {source, tools.filePath("linked/-in put, «ø».mp4")}) {
+        flushStandardOutput(std::chrono::seconds(1));
         testing::internal::CaptureStdout();
         EXPECT_EQ(exportTo(same),
                   "Not written: -in put, «ø».mp4 is the video being cut; choose another name");
+        flushStandardOutput(std::chrono::seconds(1));
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         EXPECT_TRUE(contentsOf(source) == video);
     }
