@@ -3,10 +3,12 @@
 #include "ClipJobDelegate.h"
 #include "DurationProbe.h"
 #include "SavePanel.h"
+#include "StatusText.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -52,9 +54,13 @@ public:
     void setDurationTextField(QLineEdit* control) { durationTextField_ = control; }
     QLabel* statusLabel() const { return statusLabel_; }
     void setStatusLabel(QLabel* control) { statusLabel_ = control; }
+    QPushButton* stopButton() const { return stopButton_; }
+    void setStopButton(QPushButton* control) { stopButton_ = control; }
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
+    void showClipProgress(int jobId, int percent) override;
+    void clipJobFinished(int jobId) override;
     void showClipVerdict(const ClipVerdict& verdict) override;
 
     std::optional<QString> droppedFilename() const { return droppedFilename_; }
@@ -64,11 +70,16 @@ public slots:
     // Asks for a video in a dialog; the one chosen is taken as if dropped.
     void chooseFile();
     void saveClip(QObject* sender = nullptr);
+    // Stops every clip being written; none of them is kept.
+    void stopExports();
 
 private:
     void savePanelCompletion(qint64 response, const SavePanel& panel, QObject* sender);
     void startExport(const QString& outputPath, QObject* sender);
     void showStatus(const QString& text);
+    // The status line, the Stop button and the task bar, after a change in
+    // what is said or in the clips being written.
+    void showExportState();
 
     QPointer<QWidget> window_;
     QPointer<QPushButton> saveClipButton_;
@@ -85,7 +96,11 @@ private:
     QPointer<QProgressBar> clipProgress_;
     QPointer<QLineEdit> durationTextField_;
     QPointer<QLabel> statusLabel_;
+    QPointer<QPushButton> stopButton_;
     std::optional<QString> droppedFilename_;
+    QString said_;                          // the last verdict or word about the file
+    QMap<int, WritingClip> writing_;        // by job number, until ffmpeg ends
+    std::optional<double> taskBarProgress_; // as last shown
     DurationProbe durationProbe_;
 };
 

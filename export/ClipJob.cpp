@@ -11,6 +11,8 @@
 #include <QProgressBar>
 #include <QThread>
 
+#include <map>
+
 namespace {
 
 // Jobs started and not yet deleted; touched only on the GUI thread. A thread
@@ -26,15 +28,30 @@ void forgetDeletedClipThreads()
     clipThreads().removeAll(nullptr);
 }
 
+// Exports whose ffmpeg has not ended yet, by job number; GUI thread only.
+std::map<int, std::stop_source>& writingClips()
+{
+    static std::map<int, std::stop_source> clips;
+    return clips;
+}
+
 template <typename Call> void postToGuiThread(Call call)
 {
     QMetaObject::invokeMethod(qApp, std::move(call), Qt::QueuedConnection);
 }
 
-void postFinishClipJob(const ClipRequest& request)
+void postFinishClipJob(const ClipRequest& request, int jobId)
 {
-    postToGuiThread([delegate = request.weakDelegate, sender = request.sender] {
-        finishClipJob(delegate, sender);
+    postToGuiThread([delegate = request.weakDelegate, sender = request.sender, jobId] {
+        finishClipJob(delegate, sender, jobId);
+    });
+}
+
+void postProgress(const ClipRequest& request, int jobId, int percent)
+{
+    postToGuiThread([delegate = request.weakDelegate, jobId, percent] {
+        if (delegate)
+            delegate->showClipProgress(jobId, percent);
     });
 }
 
@@ -59,35 +76,54 @@ QStringList clipArguments(const ClipRequest& request)
     return arguments;
 }
 
-void runClipJob(const ClipRequest& request)
+void runClipJob(const ClipRequest& request, int jobId, std::stop_token stop)
 {
-    postVerdict(request, writeClip(request, [&request] { postFinishClipJob(request); }));
+    ClipWriting writing;
+    writing.ffmpegEnded = [&] { postFinishClipJob(request, jobId); };
+    writing.progressed = [&](int percent) { postProgress(request, jobId, percent); };
+    writing.stop = std::move(stop);
+    postVerdict(request, writeClip(request, writing));
 }
 
-void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>&)
+void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>&,
+                   int jobId)
 {
+    writingClips().erase(jobId);
     // The window may have been closed while the clip was written.
     if (!weakDelegate)
         return;
-    if (QProgressBar* progress = weakDelegate->clipProgress()) {
+    // The indicator spins while any clip is being written.
+    QProgressBar* progress = weakDelegate->clipProgress();
+    if (progress && writingClips().empty()) {
         stopBusyIndicator(*progress);
         hideBusyIndicator(*progress);
     }
     if (QAbstractButton* saveButton = weakDelegate->saveClipButton())
         saveButton->setEnabled(true);
+    weakDelegate->clipJobFinished(jobId);
 }
 
-void startClipJob(const ClipRequest& request)
+int startClipJob(const ClipRequest& request)
 {
+    static int lastJobId = 0;
+    const int jobId = ++lastJobId;
+    std::stop_token stop = writingClips()[jobId].get_token();
     forgetDeletedClipThreads();
-    QThread* thread = QThread::create([request] {
+    QThread* thread = QThread::create([request, jobId, stop] {
         blockEndingSignals();
-        runClipJob(request);
+        runClipJob(request, jobId, stop);
     });
     thread->setObjectName(QStringLiteral("velborn"));
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     clipThreads().append(thread);
     thread->start();
+    return jobId;
+}
+
+void stopClipJobs()
+{
+    for (auto& [jobId, stop] : writingClips())
+        stop.request_stop();
 }
 
 int runningClipJobCount()

@@ -1,5 +1,6 @@
 #include "DurationText.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <charconv>
@@ -66,4 +67,14 @@ QString durationTextFromProbeOutput(const QString& output)
     if (pieces.size() >= 2)
         steps = stepsFromMillionths(parseDecimalInt64(pieces.at(1)).value_or(0));
     return pieces.at(0) + u'.' + QString::number(steps);
+}
+
+std::optional<double> secondsOfDurationText(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d+):(\\d+):(\\d+)\\.(\\d+)$"));
+    const QRegularExpressionMatch parts = form.match(text);
+    if (!parts.hasMatch())
+        return std::nullopt;
+    return parts.captured(1).toDouble() * 3600 + parts.captured(2).toDouble() * 60 +
+           parts.captured(3).toDouble() + parts.captured(4).toDouble() / stepsPerSecond;
 }

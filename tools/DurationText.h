@@ -2,8 +2,14 @@
 
 #include <QString>
 
+#include <optional>
+
 // Turns ffprobe's "format,H:MM:SS.ffffff" answer into the text the window shows:
 // the hours, minutes and seconds as ffprobe wrote them, a point, and the number
 // of whole twenty-fourths of a second (0:01:23.500000 gives 0:01:23.12).
 // Anything else is shown as it came, less its whitespace.
 QString durationTextFromProbeOutput(const QString& output);
+
+// The seconds a duration text stands for ("0:01:23.12" is 83.5); nothing for
+// a text that is not one.
+std::optional<double> secondsOfDurationText(const QString& text);

@@ -3,6 +3,7 @@
 #include "DropView.h"
 #include "StandardOutput.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -168,4 +169,35 @@ TEST_F(ApplicationProcess, ASilentChildDiesWithAKilledApplication)
     application.kill();
     ASSERT_TRUE(application.waitForFinished());
     EXPECT_TRUE(waitFor([&] { return processesNaming(fifo) == 0; }, 2000));
+}
+
+// A real export, stopped from the keyboard once it shows how far it has got:
+// ffmpeg and its unfinished file go. A screen reader can find Stop and press it.
+TEST_F(ApplicationFixture, EscapeStopsARealExportAndLeavesNothingBehind)
+{
+    tools.linkBuildTool("ffprobe");
+    tools.linkBuildTool("ffmpeg");
+    const QTemporaryDir folder;
+    const QString source = folder.filePath("long.mpg");
+    ASSERT_TRUE(makeTestClip(source, 30.0, "1280x720"));
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    delegate.fileDropped(source);
+    ASSERT_TRUE(durationShown("0:00:30.0"));
+    setTimes("0|0|0|0|0|1|0|0");
+    saveAs(1, folder.filePath("stopped.mp4"));
+    ASSERT_TRUE(waitFor([&] { return delegate.statusLabel()->text().endsWith("%"); }));
+    QAccessibleInterface* stop = QAccessible::queryAccessibleInterface(delegate.stopButton());
+    EXPECT_EQ(stop->text(QAccessible::Name), "Stop");
+    EXPECT_TRUE(stop->actionInterface()->actionNames().contains("Press"));
+    window.activateWindow(); // as the window manager does once the dialog has gone
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(waitFor([&] { return delegate.statusLabel()->text() == "Not written: stopped"; }));
+    waitForClipJobs();
+    EXPECT_EQ(processesNaming("stopped.mp4"), 0);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"long.mpg"});
+    EXPECT_EQ(seen().mid(3, 2), (QStringList{"save", "idle"}));
+    EXPECT_TRUE(delegate.stopButton()->isHidden());
 }
