@@ -22,10 +22,9 @@ void showTaskBarProgress(std::optional<double> fraction)
     QDBusConnection* bus = sessionBus();
     if (!bus)
         return;
-    QDBusMessage update =
-        QDBusMessage::createSignal(QStringLiteral("/org/velborn/Trimlet"),
-                                   QStringLiteral("com.canonical.Unity.LauncherEntry"),
-                                   QStringLiteral("Update"));
+    QDBusMessage update = QDBusMessage::createSignal(
+        QStringLiteral("/org/velborn/Trimlet"), QStringLiteral("com.canonical.Unity.LauncherEntry"),
+        QStringLiteral("Update"));
     update << QStringLiteral("application://%1.desktop").arg(desktopFileId)
            << QVariantMap{{QStringLiteral("progress"), fraction.value_or(0.0)},
                           {QStringLiteral("progress-visible"), fraction.has_value()}};

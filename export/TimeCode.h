@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 // One time value of the window: hours, minutes, seconds, and the digits after
 // the decimal point of the seconds.
 struct TimeFieldGroup {
@@ -12,6 +14,23 @@ struct TimeFieldGroup {
     QPointer<QLineEdit> seconds;
     QPointer<QLineEdit> fraction;
 };
+
+// The texts of one time value, as typed or given on the command line.
+struct TimeFieldTexts {
+    QString hours;
+    QString minutes;
+    QString seconds;
+    QString fraction;
+};
+
+enum class TimeField { Hours, Minutes, Seconds };
+using TimeFieldWritten = std::function<void(TimeField field, const QString& text)>;
+
+// Normalises the texts: seconds of 60 or more carry into the minutes, minutes
+// into the hours, and each new number is written back, and handed to
+// `written`, seconds before minutes before hours. Gives the time code
+// HH:MM:SS.FFF for ffmpeg.
+QString timeCodeFromTexts(TimeFieldTexts& texts, const TimeFieldWritten& written = {});
 
 // Normalises the group (seconds of 60 or more carry into the minutes, minutes
 // into the hours, and the new numbers are written back into the fields for the

@@ -51,9 +51,10 @@ TEST_F(ApplicationFixture, AnExportShowsHowFarItHasGotHereAndOnTheDesktop)
 
     const QByteArray statistics = "frame=1 time=00:00:01.00 x\rframe=2 time=00:00:03.50 x\r"
                                   "frame=3 time=00:00:07.00 x\rframe=4 time=00:00:12.00 x\r";
-    tools.addScript("ffmpeg", "for line in 'frame=1 time=00:00:01.00 x' 'frame=2 time=00:00:03.50 x' "
-                              "'frame=3 time=00:00:07.00 x' 'frame=4 time=00:00:12.00 x'; do "
-                              "printf '%s\\r' \"$line\"; sleep 0.3; done");
+    tools.addScript("ffmpeg",
+                    "for line in 'frame=1 time=00:00:01.00 x' 'frame=2 time=00:00:03.50 x' "
+                    "'frame=3 time=00:00:07.00 x' 'frame=4 time=00:00:12.00 x'; do "
+                    "printf '%s\\r' \"$line\"; sleep 0.3; done");
     delegate.fileDropped("/v/9");
     ASSERT_TRUE(durationShown("0:00:09.12"));
     setTimes("0|0|0|0|0|0|10|0");
@@ -62,7 +63,8 @@ TEST_F(ApplicationFixture, AnExportShowsHowFarItHasGotHereAndOnTheDesktop)
     QObject::connect(&watch, &QTimer::timeout, [&] {
         static const QRegularExpression writing("^Writing clip.mp4… (\\d+)%$");
         const QRegularExpressionMatch match = writing.match(delegate.statusLabel()->text());
-        if (match.hasMatch() && (percents.isEmpty() || percents.last() != match.captured(1).toInt()))
+        if (match.hasMatch() &&
+            (percents.isEmpty() || percents.last() != match.captured(1).toInt()))
             percents << match.captured(1).toInt();
     });
     watch.start(10);

@@ -94,14 +94,6 @@ TEST_F(ApplicationFixture, ADroppedVideoIsCutWithOrWithoutAudioAndNeverOverAFile
     EXPECT_EQ(left, QStringList());
 }
 
-// Processes whose command line names `path`, zombies aside.
-int processesNaming(const QString& path)
-{
-    QProcess pgrep;
-    pgrep.start("pgrep", {"--count", "--full", QRegularExpression::escape(path)});
-    return pgrep.waitForFinished() ? pgrep.readAll().trimmed().toInt() : -1;
-}
-
 // The whole application, its standard output a pipe nobody reads: it opens
 // `input`, saves it whole to `output` and closes its window while it writes.
 class ApplicationProcess : public testing::Test {
