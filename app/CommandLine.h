@@ -16,8 +16,8 @@ struct CommandLine {
     // A cut to make without a window: the four fields of each time as the
     // window would hold them, and the files made absolute.
     struct Cut {
-        TimeFieldTexts start;
-        TimeFieldTexts length;
+        TimeTexts start;
+        TimeTexts length;
         bool removeAudio = false;
         bool overwrite = false;
         QString output; // ".mp4" added when it has no suffix, as the save dialog does
@@ -33,7 +33,7 @@ struct CommandLine {
 // A time written as the window's four fields in one text, [[H:]M:]S[.F]:
 // "1:02:03.5" is 1 hour, 2 minutes, 3 seconds and the fraction "5". Nothing
 // for a text that is not one.
-std::optional<TimeFieldTexts> timeFieldsOf(const QString& text);
+std::optional<TimeTexts> timeFieldsOf(const QString& text);
 
 // `arguments` start with the program's name; a relative path gets
 // `workingFolder` in front, and nothing else is changed in it.

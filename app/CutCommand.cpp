@@ -30,7 +30,9 @@ void clearProgress()
 
 ClipVerdict refusedToReplace(const QString& outputPath)
 {
-    return {outputPath, false, {},
+    return {outputPath,
+            false,
+            {},
             QStringLiteral("%1 exists; give --overwrite to replace it")
                 .arg(QFileInfo(outputPath).fileName()),
             {}};
@@ -54,13 +56,11 @@ ClipVerdict writeClipHearingSignals(const ClipRequest& request, const ClipWritin
 
 ClipRequest clipRequestFor(const CommandLine::Cut& cut)
 {
-    TimeFieldTexts start = cut.start;
-    TimeFieldTexts length = cut.length;
     ClipRequest request;
     request.removeAudioState = cut.removeAudio ? 1 : 0;
-    request.startTime = timeCodeFromTexts(start);
+    request.startTime = timeCodeOfTexts(cut.start);
     request.inputPath = cut.video;
-    request.duration = timeCodeFromTexts(length);
+    request.duration = timeCodeOfTexts(cut.length);
     request.outputPath = cut.output;
     return request;
 }

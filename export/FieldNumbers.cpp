@@ -1,5 +1,7 @@
 #include "FieldNumbers.h"
 
+#include <QLineEdit>
+
 #include <limits>
 
 std::int32_t intValueOfText(const QString& text)
@@ -27,4 +29,14 @@ std::int32_t intValueOfText(const QString& text)
             return std::numeric_limits<std::int32_t>::max();
     }
     return static_cast<std::int32_t>(value);
+}
+
+std::int32_t intValue(const QLineEdit& field)
+{
+    return intValueOfText(field.text());
+}
+
+void setIntValue(QLineEdit& field, std::int64_t value)
+{
+    field.setText(QString::number(value));
 }

@@ -6,6 +6,7 @@
 #include <QTextBoundaryFinder>
 
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -30,58 +31,87 @@ QString padToTwo(const QString& text, bool padOnRight)
     }
 }
 
-using WriteNumber = std::function<void(TimeField, std::int64_t)>;
+// A field of the group and the number normalising writes into it.
+struct FieldWrite {
+    std::size_t field;
+    std::int64_t value;
+};
 
-// Carries whole sixties of `lower` into `upper`, writing both back. The sums are
-// kept in 64 bits and written exactly, so no input can make them wrap.
-void carrySixties(std::int64_t lower, std::int64_t& upper, TimeField lowerField,
-                  TimeField upperField, const WriteNumber& write)
+enum Field : std::size_t { Hours, Minutes, Seconds, Fraction };
+
+// Carries whole sixties of `lower` into `upper`, as the two writes that show it.
+// The sums are kept in 64 bits and written exactly, so no input can make them wrap.
+void carrySixties(std::int64_t lower, std::int64_t& upper, Field lowerField, Field upperField,
+                  std::vector<FieldWrite>& writes)
 {
     if (lower < 60)
         return;
     const std::int64_t carried = lower / 60;
     upper += carried;
-    write(lowerField, lower - 60 * carried);
-    write(upperField, upper);
+    writes.push_back({lowerField, lower - 60 * carried});
+    writes.push_back({upperField, upper});
+}
+
+// Seconds into minutes, then minutes into hours, in the order the fields get them.
+std::vector<FieldWrite> normalisingWrites(const TimeTexts& texts)
+{
+    std::int64_t hours = intValueOfText(texts[Hours]);
+    std::int64_t minutes = intValueOfText(texts[Minutes]);
+    const std::int64_t seconds = intValueOfText(texts[Seconds]);
+    std::vector<FieldWrite> writes;
+    carrySixties(seconds, minutes, Seconds, Minutes, writes);
+    carrySixties(minutes, hours, Minutes, Hours, writes);
+    return writes;
+}
+
+QString joinedTimeCode(const TimeTexts& texts)
+{
+    return padTimeComponent(texts[Hours]) + u':' + padTimeComponent(texts[Minutes]) + u':' +
+           padTimeComponent(texts[Seconds]) + u'.' + padFractionComponent(texts[Fraction]);
+}
+
+std::int64_t microsecondsOfFraction(const QString& digits)
+{
+    std::int64_t value = 0;
+    std::int64_t scale = 100'000;
+    for (qsizetype i = 0;
+         i < digits.size() && digits.at(i) >= u'0' && digits.at(i) <= u'9' && scale > 0; ++i) {
+        value += (digits.at(i).unicode() - u'0') * scale;
+        scale /= 10;
+    }
+    return value;
 }
 
 } // namespace
 
-QString timeCodeFromTexts(TimeFieldTexts& texts, const TimeFieldWritten& written)
-{
-    const WriteNumber write = [&](TimeField field, std::int64_t value) {
-        QString& text = field == TimeField::Hours     ? texts.hours
-                        : field == TimeField::Minutes ? texts.minutes
-                                                      : texts.seconds;
-        text = QString::number(value);
-        if (written)
-            written(field, text);
-    };
-    std::int64_t hours = intValueOfText(texts.hours);
-    std::int64_t minutes = intValueOfText(texts.minutes);
-    const std::int64_t seconds = intValueOfText(texts.seconds);
-    carrySixties(seconds, minutes, TimeField::Seconds, TimeField::Minutes, write);
-    carrySixties(minutes, hours, TimeField::Minutes, TimeField::Hours, write);
-
-    return padTimeComponent(texts.hours) + u':' + padTimeComponent(texts.minutes) + u':' +
-           padTimeComponent(texts.seconds) + u'.' + padFractionComponent(texts.fraction);
-}
-
 QString timeCodeFromFields(const TimeFieldGroup& group)
 {
-    QLineEdit& hoursField = requiredControl(group.hours);
-    QLineEdit& minutesField = requiredControl(group.minutes);
-    QLineEdit& secondsField = requiredControl(group.seconds);
-    QLineEdit& fractionField = requiredControl(group.fraction);
+    const std::array<QLineEdit*, 4> fields{
+        &requiredControl(group.hours), &requiredControl(group.minutes),
+        &requiredControl(group.seconds), &requiredControl(group.fraction)};
+    TimeTexts texts;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        texts[i] = fields[i]->text();
+    for (const FieldWrite& write : normalisingWrites(texts)) {
+        setIntValue(*fields[write.field], write.value);
+        texts[write.field] = fields[write.field]->text();
+    }
+    return joinedTimeCode(texts);
+}
 
-    TimeFieldTexts texts{hoursField.text(), minutesField.text(), secondsField.text(),
-                         fractionField.text()};
-    return timeCodeFromTexts(texts, [&](TimeField field, const QString& text) {
-        QLineEdit& written = field == TimeField::Hours     ? hoursField
-                             : field == TimeField::Minutes ? minutesField
-                                                           : secondsField;
-        written.setText(text);
-    });
+QString timeCodeOfTexts(TimeTexts texts)
+{
+    for (const FieldWrite& write : normalisingWrites(texts))
+        texts[write.field] = QString::number(write.value);
+    return joinedTimeCode(texts);
+}
+
+std::chrono::microseconds timeOfTexts(const TimeTexts& texts)
+{
+    using namespace std::chrono;
+    return hours(intValueOfText(texts[Hours])) + minutes(intValueOfText(texts[Minutes])) +
+           seconds(intValueOfText(texts[Seconds])) +
+           microseconds(microsecondsOfFraction(texts[Fraction]));
 }
 
 QString padTimeComponent(const QString& text)

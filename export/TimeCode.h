@@ -4,7 +4,8 @@
 #include <QPointer>
 #include <QString>
 
-#include <functional>
+#include <array>
+#include <chrono>
 
 // One time value of the window: hours, minutes, seconds, and the digits after
 // the decimal point of the seconds.
@@ -15,27 +16,22 @@ struct TimeFieldGroup {
     QPointer<QLineEdit> fraction;
 };
 
-// The texts of one time value, as typed or given on the command line.
-struct TimeFieldTexts {
-    QString hours;
-    QString minutes;
-    QString seconds;
-    QString fraction;
-};
-
-enum class TimeField { Hours, Minutes, Seconds };
-using TimeFieldWritten = std::function<void(TimeField field, const QString& text)>;
-
-// Normalises the texts: seconds of 60 or more carry into the minutes, minutes
-// into the hours, and each new number is written back, and handed to
-// `written`, seconds before minutes before hours. Gives the time code
-// HH:MM:SS.FFF for ffmpeg.
-QString timeCodeFromTexts(TimeFieldTexts& texts, const TimeFieldWritten& written = {});
-
 // Normalises the group (seconds of 60 or more carry into the minutes, minutes
 // into the hours, and the new numbers are written back into the fields for the
 // user to see) and gives the time code HH:MM:SS.FFF for ffmpeg.
 QString timeCodeFromFields(const TimeFieldGroup& group);
+
+// The texts of one time value as typed: hours, minutes, seconds, fraction.
+using TimeTexts = std::array<QString, 4>;
+
+// The time code timeCodeFromFields would give for fields holding `texts`,
+// worked out without writing anything back, so it can follow the typing.
+QString timeCodeOfTexts(TimeTexts texts);
+
+// The time that `texts` stand for, to the microsecond: the numbers as the
+// fields read them, and the fraction's digits up to the first other character.
+// Carrying sixties does not change it.
+std::chrono::microseconds timeOfTexts(const TimeTexts& texts);
 
 // Hours, minutes and seconds: "" gives "00", one character gets a leading "0",
 // longer texts stay as typed. Lengths count user-perceived characters.

@@ -1,8 +1,8 @@
 // The cut from the command line, run as a script runs it: a process of its
 // own, with no display and no window system.
+#include "CutCommand.h"
 #include "ApplicationFixture.h"
 #include "ClipJob.h"
-#include "CutCommand.h"
 
 #include <QProcess>
 
@@ -52,7 +52,8 @@ TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
     ASSERT_TRUE(kept.open(QIODevice::WriteOnly) && kept.write("a clip of mine") > 0);
     kept.close();
     const QStringList times{"--start", "0:2.5", "--length", "3"};
-    const QString past = "Not written: nothing was encoded; is the start past the end of the video?";
+    const QString past =
+        "Not written: nothing was encoded; is the start past the end of the video?";
     // The arguments after the times; the exit code; the verdict; the clip then.
     // clang-format off
     const std::tuple<QStringList, int, QString, QStringList> cases[] = {
@@ -108,7 +109,8 @@ TEST(CutCommand, ASignalStopsTheCutAndLeavesNothing)
     QProcess application;
     application.setProcessEnvironment(withoutDisplay());
     application.setWorkingDirectory(folder.path());
-    application.start(VELBORN_APP, {"--start", "0", "--length", "30", "--output", "cut", "long.mpg"});
+    application.start(VELBORN_APP,
+                      {"--start", "0", "--length", "30", "--output", "cut", "long.mpg"});
     ASSERT_TRUE(waitFor([&] { return !unfinishedClips(folder.path()).isEmpty(); }));
     ::kill(static_cast<pid_t>(application.processId()), SIGTERM);
     ASSERT_TRUE(application.waitForFinished(5000));

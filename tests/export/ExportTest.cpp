@@ -5,26 +5,30 @@
 
 #include <gtest/gtest.h>
 
-// The fields (hours, minutes, seconds, fraction), the writes in order, the time code.
+// The fields (hours, minutes, seconds, fraction), the writes in order, the time
+// code, and the time in milliseconds, which the texts give alike without a field.
 TEST(TimeCode, CarriesSixtiesWritesThemBackAndPadsToTwoCharacters)
 {
     // clang-format off
-    const std::tuple<std::array<const char*, 4>, const char*, const char*> cases[] = {
-        {{"", "1", "75", "5"}, "s15 m2 ", "00:02:15.50"}, {{"1", "90", "30", "0"}, "m30 h2 ", "02:30:30.00"},
-        {{"0", "59", "60", "250"}, "s0 m60 m0 h1 ", "01:00:00.250"}, {{"0", "059", "059", "9"}, "", "00:059:059.90"},
-        {{"", "", "-5", "1500"}, "", "00:00:-5.1500"}, {{"", "-100", "120", ""}, "s0 m-98 ", "00:-98:00.00"},
-        {{"", "", "e\xcc\x81", "\xf0\x9f\x91\x8d"}, "", "00:00:0e\xcc\x81.\xf0\x9f\x91\x8d" "0"},
-        {{"", "2147483647", "120", ""}, "s0 m2147483649 m9 h35791394 ", "35791394:09:00.00"}};
+    const std::tuple<std::array<const char*, 4>, const char*, const char*, std::int64_t> cases[] = {
+        {{"", "1", "75", "5"}, "s15 m2 ", "00:02:15.50", 135'500}, {{"1", "90", "30", "0"}, "m30 h2 ", "02:30:30.00", 9'030'000},
+        {{"0", "59", "60", "250"}, "s0 m60 m0 h1 ", "01:00:00.250", 3'600'250}, {{"0", "059", "059", "9x7"}, "", "00:059:059.9x7", 3'599'900},
+        {{"", "", "-5", "1500"}, "", "00:00:-5.1500", -4'850}, {{"", "-100", "120", ""}, "s0 m-98 ", "00:-98:00.00", -5'880'000},
+        {{"", "", "e\xcc\x81", "\xf0\x9f\x91\x8d"}, "", "00:00:0e\xcc\x81.\xf0\x9f\x91\x8d" "0", 0},
+        {{"", "2147483647", "120", ""}, "s0 m2147483649 m9 h35791394 ", "35791394:09:00.00", 128'849'018'940'000}};
     // clang-format on
-    for (const auto& [texts, writes, timeCode] : cases) {
+    for (const auto& [texts, writes, timeCode, milliseconds] : cases) {
         std::array<QLineEdit, 4> fields;
+        TimeTexts typed;
         QString written;
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            fields[i].setText(QString::fromUtf8(texts[i]));
+            fields[i].setText(typed[i] = QString::fromUtf8(texts[i]));
             QObject::connect(
                 &fields[i], &QLineEdit::textChanged,
                 [&written, i](const QString& text) { written += "hmsf"[i] + text + ' '; });
         }
+        EXPECT_EQ(timeCodeOfTexts(typed), QString::fromUtf8(timeCode));
+        EXPECT_EQ(timeOfTexts(typed), std::chrono::milliseconds(milliseconds)) << timeCode;
         EXPECT_EQ(timeCodeFromFields({&fields[0], &fields[1], &fields[2], &fields[3]}),
                   QString::fromUtf8(timeCode));
         EXPECT_EQ(written, writes) << timeCode;
