@@ -133,8 +133,10 @@ SoakRuns measureSoak(int exports, int drops)
     ToolFolder tools;
     tools.addScript(QStringLiteral("ffmpeg"),
                     QStringLiteral(R"(for a; do out="$a"; done; printf x > "$out")"));
-    tools.addScript(QStringLiteral("ffprobe"),
-                    QStringLiteral(R"(printf 'stream,video\nformat,0:00:03.000000\n')"));
+    tools.addScript(QStringLiteral("ffprobe"), QStringLiteral(R"(case "$*" in
+*codec_type*) printf 'codec_type=video\nduration=0:00:03.000000\n' ;;
+*) printf 'format,0:00:03.000000\n' ;;
+esac)"));
     const QDir output(tools.filePath(QStringLiteral("output")));
     if (!output.mkpath(QStringLiteral(".")))
         fail(QStringLiteral("cannot make %1").arg(output.path()));

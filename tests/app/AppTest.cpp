@@ -222,6 +222,8 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
     EXPECT_EQ(seen().mid(2, 3),
               (QStringList{nothing + QString(" · Writing wait long.mp4…"), "save", "busy"}));
     EXPECT_FALSE(delegate.stopButton()->isHidden());
+    saveAs(QDialog::Rejected, ""); // a dialog cancelled meanwhile leaves the indicator spinning
+    EXPECT_EQ(seen().mid(3, 2), (QStringList{"save", "busy"}));
     QFile(tools.filePath("ffmpeg.go")).open(QIODevice::WriteOnly);
     waitForClipJobs();
     EXPECT_EQ(seen().mid(2, 3), (QStringList{nothing, "save", "idle"}));
