@@ -3,6 +3,7 @@
 #include "BusyState.h"
 #include "ClipVerdict.h"
 #include "EndingSignals.h"
+#include "GuiThread.h"
 #include "OutputFile.h"
 #include "ResourceTool.h"
 #include "StandardOutput.h"
@@ -56,11 +57,6 @@ void runCountedClipJob(const ClipRequest& request)
 void forgetDeletedClipThreads()
 {
     clipThreads().removeAll(nullptr);
-}
-
-template <typename Call> void postToGuiThread(Call call)
-{
-    QMetaObject::invokeMethod(qApp, std::move(call), Qt::QueuedConnection);
 }
 
 void postFinishClipJob(const ClipRequest& request)
