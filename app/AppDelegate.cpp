@@ -2,7 +2,6 @@
 
 #include "BusyState.h"
 #include "ClipJob.h"
-#include "DurationProbe.h"
 #include "OpenPanel.h"
 #include "RequiredControl.h"
 #include "StatusText.h"
@@ -31,11 +30,10 @@ void AppDelegate::fileDropped(const QString& path)
     label.setText(path);
     // A path without blanks cannot wrap; the tip shows whatever is cut off.
     label.setToolTip(path);
-    probeDuration(path, &requiredControl(durationTextField_),
-                  [self = QPointer<AppDelegate>(this), path](const QString& text) {
-                      if (self)
-                          self->showStatus(probeStatus(path, text));
-                  });
+    showStatus(readingStatus(path));
+    durationProbe_.probeDuration(
+        path, &requiredControl(durationTextField_),
+        [this, path](const QString& text) { showStatus(probeStatus(path, text)); });
     requiredControl(saveClipButton_).setEnabled(true);
 }
 

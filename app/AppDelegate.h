@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipJobDelegate.h"
+#include "DurationProbe.h"
 #include "SavePanel.h"
 
 #include <QCheckBox>
@@ -85,6 +86,7 @@ private:
     QPointer<QLineEdit> durationTextField_;
     QPointer<QLabel> statusLabel_;
     std::optional<QString> droppedFilename_;
+    DurationProbe durationProbe_;
 };
 
 // The check box's state as the clip job reads it: checked 1, unchecked 0,

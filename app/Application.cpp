@@ -3,12 +3,15 @@
 #include "AppDelegate.h"
 #include "ClipJob.h"
 #include "CommandLine.h"
+#include "EndingSignals.h"
 #include "MainWindow.h"
 #include "StandardOutput.h"
 #include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QDir>
+
+#include <chrono>
 
 namespace {
 
@@ -24,6 +27,22 @@ bool asksForText(const CommandLine& commandLine)
 {
     return commandLine.action == CommandLine::Action::PrintHelp ||
            commandLine.action == CommandLine::Action::PrintVersion;
+}
+
+// However stalled its reader, standard output holds the end for 1 s at most.
+void flushAtEnd()
+{
+    flushStandardOutput(std::chrono::seconds(1));
+}
+
+// The window and its delegate for as long as the event loop runs; the probes
+// end with the delegate.
+int runWindow(const std::optional<QString>& fileToOpen)
+{
+    MainWindow window;
+    AppDelegate delegate;
+    window.connectDelegate(delegate);
+    return runApplication(window, delegate, fileToOpen);
 }
 
 } // namespace
@@ -45,32 +64,32 @@ int runApplication(MainWindow& window, AppDelegate& delegate,
 
 int applicationMain(int argc, char* argv[])
 {
+    // Before any thread starts, so that every thread but this one inherits it.
+    blockEndingSignals();
     ignoreBrokenPipes();
     QApplication::setApplicationName(QStringLiteral("Velborn Trimlet"));
     QApplication::setApplicationVersion(QStringLiteral(VELBORN_VERSION));
-    // Help and version need no display, so they are answered before there is
-    // an application; the rest waits until QApplication has taken out its own
-    // options (-platform and the like).
+    // Help, version and a usage error need no display, so they are answered
+    // before there is an application.
     const CommandLine early = parseCommandLine(argumentsOf(argc, argv), QDir::currentPath());
     if (asksForText(early)) {
         printLine(early.text.trimmed());
+        flushAtEnd();
         return 0;
+    }
+    if (early.action == CommandLine::Action::UsageError) {
+        printErrorLine(early.text);
+        return 2;
     }
 
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.velborn.Trimlet"));
+    // The file as QApplication left it, once it has taken out its own options.
     const CommandLine commandLine =
         parseCommandLine(QApplication::arguments(), QDir::currentPath());
-    if (commandLine.action == CommandLine::Action::UsageError) {
-        printErrorLine(commandLine.text);
-        return 2;
-    }
     const TerminationSignals terminationSignals;
-
-    MainWindow window;
-    AppDelegate delegate;
-    window.connectDelegate(delegate);
-    const int status = runApplication(window, delegate, commandLine.file);
+    const int status = runWindow(commandLine.file);
+    flushAtEnd();
     terminationSignals.endByCaughtSignal();
     return status;
 }

@@ -30,6 +30,11 @@ QString verdictStatus(const ClipVerdict& verdict)
     return QStringLiteral("Written: %1, %2").arg(name, verdict.duration);
 }
 
+QString readingStatus(const QString& path)
+{
+    return QStringLiteral("Reading %1…").arg(fileNameOf(path));
+}
+
 QString probeStatus(const QString& path, const QString& durationText)
 {
     if (!durationText.isEmpty())

@@ -3,9 +3,11 @@
 #include <QObject>
 
 // Turns SIGTERM, SIGINT and SIGHUP (a log-out, Ctrl+C, a closed terminal) into
-// an orderly end: the running programs are stopped and the event loop ends, so
-// the clip jobs can remove their unfinished clips. The handler itself only
-// writes to a socket; the rest happens on the GUI thread. One instance at most.
+// an orderly end: the running programs are stopped at once and the event loop
+// ends, so the clip jobs can remove their unfinished clips. Whatever the
+// threads do meanwhile, the process ends by that signal within 1.5 s. A signal
+// ignored when the application started (nohup) stays ignored. Only the main
+// thread takes these signals; it makes one instance at most.
 class TerminationSignals : public QObject {
     Q_OBJECT
 
@@ -19,9 +21,7 @@ public:
 
 private:
     void handleCaughtSignal();
-
-    int caught = 0;
 };
 
-// A closed standard output loses the line written to it, not the application.
+// A closed standard output loses the lines written to it, not the application.
 void ignoreBrokenPipes();

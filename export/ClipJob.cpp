@@ -2,15 +2,18 @@
 
 #include "BusyState.h"
 #include "ClipVerdict.h"
+#include "EndingSignals.h"
+#include "GuiThread.h"
 #include "WriteClip.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QList>
 #include <QProgressBar>
 #include <QThread>
-#include <QTimer>
+
+#include <condition_variable>
+#include <mutex>
 
 namespace {
 
@@ -22,14 +25,36 @@ QList<QPointer<QThread>>& clipThreads()
     return threads;
 }
 
+// How many jobs have not yet returned from runClipJob. Waiting on this, and not
+// on QThread alone, orders the jobs' last calls to the window before whatever
+// reads them next, for ThreadSanitizer as for the reader.
+struct RunningJobs {
+    std::mutex mutex;
+    std::condition_variable ended;
+    int running = 0;
+};
+
+RunningJobs& runningJobs()
+{
+    static RunningJobs jobs;
+    return jobs;
+}
+
+void runCountedClipJob(const ClipRequest& request)
+{
+    blockEndingSignals();
+    runClipJob(request);
+    RunningJobs& jobs = runningJobs();
+    {
+        const std::lock_guard lock(jobs.mutex);
+        --jobs.running;
+    }
+    jobs.ended.notify_all();
+}
+
 void forgetDeletedClipThreads()
 {
     clipThreads().removeAll(nullptr);
-}
-
-template <typename Call> void postToGuiThread(Call call)
-{
-    QMetaObject::invokeMethod(qApp, std::move(call), Qt::QueuedConnection);
 }
 
 void postFinishClipJob(const ClipRequest& request)
@@ -45,21 +70,6 @@ void postVerdict(const ClipRequest& request, const ClipVerdict& verdict)
         if (delegate)
             delegate->showClipVerdict(verdict);
     });
-}
-
-// Runs the event loop until one of the running jobs finishes, so that a signal
-// to end the application is still heard while jobs are awaited. A thread can
-// finish between the connection and the loop; the timer bounds that wait.
-void awaitOneClipJob()
-{
-    QEventLoop loop;
-    for (const QPointer<QThread>& thread : std::as_const(clipThreads())) {
-        if (thread)
-            QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit,
-                             Qt::QueuedConnection);
-    }
-    QTimer::singleShot(100, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 } // namespace
@@ -96,7 +106,11 @@ void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer
 void startClipJob(const ClipRequest& request)
 {
     forgetDeletedClipThreads();
-    QThread* thread = QThread::create(runClipJob, request);
+    {
+        const std::lock_guard lock(runningJobs().mutex);
+        ++runningJobs().running;
+    }
+    QThread* thread = QThread::create(runCountedClipJob, request);
     thread->setObjectName(QStringLiteral("velborn"));
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     clipThreads().append(thread);
@@ -113,15 +127,22 @@ int runningClipJobCount()
 
 void waitForClipJobs()
 {
-    while (runningClipJobCount() > 0)
-        awaitOneClipJob();
-    // Threads whose deleteLater has not run yet, for instance because the event
-    // loop has ended, are deleted here.
-    for (const QPointer<QThread>& thread : std::as_const(clipThreads())) {
-        if (thread) {
-            thread->wait();
-            delete thread.data();
-        }
+    // A plain wait: once the event loop has been told to quit, every later
+    // QEventLoop::exec returns at once. A job ends when its ffmpeg does, and at
+    // once when the tools are stopped.
+    RunningJobs& jobs = runningJobs();
+    {
+        std::unique_lock lock(jobs.mutex);
+        jobs.ended.wait(lock, [&jobs] { return jobs.running == 0; });
     }
+    for (const QPointer<QThread>& thread : std::as_const(clipThreads())) {
+        if (thread)
+            thread->wait(); // only its last return is left
+    }
+    // Their last calls to the window, then the threads whose deleteLater has
+    // not run yet.
+    QCoreApplication::sendPostedEvents();
+    for (const QPointer<QThread>& thread : std::as_const(clipThreads()))
+        delete thread.data();
     clipThreads().clear();
 }

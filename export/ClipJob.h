@@ -23,7 +23,8 @@ void startClipJob(const ClipRequest& request);
 // How many started jobs have not finished yet.
 int runningClipJobCount();
 
-// Returns once every started job has finished and its thread is deleted, so
-// quitting never leaves a half-written clip behind. The event loop runs
-// meanwhile. Call on the GUI thread.
+// Returns once every started job has finished, has had its calls to the window
+// delivered and its thread deleted, so quitting never leaves a half-written
+// clip behind. Stopping the tools ends the jobs within moments. Call on the GUI
+// thread; it blocks, whether or not the event loop has been told to quit.
 void waitForClipJobs();

@@ -28,9 +28,8 @@ ClipVerdict writeClip(const ClipRequest& request, const std::function<void()>& f
 {
     if (namesSameFile(request.inputPath, request.outputPath)) {
         ffmpegEnded();
-        return refused(request,
-                       QStringLiteral("%1 is the video being cut; choose another name")
-                           .arg(QFileInfo(request.outputPath).fileName()));
+        return refused(request, QStringLiteral("%1 is the video being cut; choose another name")
+                                    .arg(QFileInfo(request.outputPath).fileName()));
     }
     QString error;
     std::optional<TemporaryClip> clip = TemporaryClip::create(request.outputPath, error);

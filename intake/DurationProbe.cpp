@@ -1,29 +1,26 @@
 #include "DurationProbe.h"
 
 #include "DurationText.h"
+#include "EndingSignals.h"
 #include "ResourceTool.h"
 #include "StandardOutput.h"
 
 #include <QLineEdit>
 
+#include <pthread.h>
+
 namespace {
 
-QString probeAnswer(const QString& path)
+// The duration text, or nothing when the probe was stopped: its window is
+// going, and it has nothing to say.
+std::optional<QString> probeText(const QString& path, const std::stop_token& stop)
 {
-    return runResourceTool(QStringLiteral("ffprobe"), probeArguments(path), probeTimeLimit)
-        .value_or(QString());
-}
-
-void showDuration(QLineEdit* field, const QString& text, const DurationShown& shown)
-{
-    QMetaObject::invokeMethod(
-        field,
-        [field, text, shown] {
-            field->setText(text);
-            if (shown)
-                shown(text);
-        },
-        Qt::QueuedConnection);
+    const std::optional<QString> answer =
+        runResourceTool(QStringLiteral("ffprobe"), probeArguments(path),
+                        ToolRunOptions{probeTimeLimit, stop, {}, false});
+    if (stop.stop_requested())
+        return std::nullopt;
+    return durationTextFromProbeOutput(answer.value_or(QString()));
 }
 
 } // namespace
@@ -41,16 +38,58 @@ QStringList probeArguments(const QString& path)
             QStringLiteral("csv")};
 }
 
-void probeDuration(const QString& path, QLineEdit* field, DurationShown shown)
+DurationProbe::DurationProbe(QObject* parent)
+    : QObject(parent)
+    , worker([this](const std::stop_token& stop) { probeInTurn(stop); })
 {
-    // The field is the context of both steps: a probe for a window that has
-    // gone away is dropped rather than run.
-    QMetaObject::invokeMethod(
-        field,
-        [path, field, shown = std::move(shown)] {
-            const QString text = durationTextFromProbeOutput(probeAnswer(path));
-            printLine(text);
-            showDuration(field, text, shown);
-        },
-        Qt::QueuedConnection);
+    connect(this, &DurationProbe::durationRead, this, &DurationProbe::show, Qt::QueuedConnection);
+}
+
+DurationProbe::~DurationProbe()
+{
+    // Not long: the probe under way is killed at once.
+    worker.request_stop();
+    worker.join();
+}
+
+void DurationProbe::probeDuration(const QString& path, QLineEdit* field, DurationShown shown)
+{
+    field->clear();
+    this->field = field;
+    this->shown = std::move(shown);
+    {
+        const std::lock_guard lock(mutex);
+        waiting.push_back({path, ++asked});
+    }
+    queued.notify_one();
+}
+
+void DurationProbe::probeInTurn(const std::stop_token& stop)
+{
+    blockEndingSignals();
+    ::pthread_setname_np(::pthread_self(), "probe");
+    for (;;) {
+        Probe next;
+        {
+            std::unique_lock lock(mutex);
+            if (!queued.wait(lock, stop, [this] { return !waiting.empty(); }))
+                return;
+            next = std::move(waiting.front());
+            waiting.pop_front();
+        }
+        const std::optional<QString> text = probeText(next.path, stop);
+        if (!text)
+            return;
+        printLine(*text);
+        emit durationRead(next.number, *text);
+    }
+}
+
+void DurationProbe::show(quint64 probe, const QString& text)
+{
+    if (probe != asked || !field)
+        return;
+    field->setText(text);
+    if (shown)
+        shown(text);
 }

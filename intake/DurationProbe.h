@@ -1,8 +1,15 @@
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <mutex>
+#include <stop_token>
+#include <thread>
 
 class QLineEdit;
 
@@ -13,9 +20,46 @@ QStringList probeArguments(const QString& path);
 // tell.
 using DurationShown = std::function<void(const QString& text)>;
 
-// Queues a probe of `path` on the GUI thread and returns at once. When it runs,
-// ffprobe is asked for the duration, the duration text is printed as one line
-// and then, in a second queued step, shown in `field` and handed to `shown`. A
-// missing, hung or garbled answer counts as an empty one. Nothing happens once
-// `field` is gone.
-void probeDuration(const QString& path, QLineEdit* field, DurationShown shown = {});
+// Asks ffprobe for durations, one file at a time in the order asked, on a
+// thread of its own, so the window never waits for it. Each duration text is
+// printed as one line and then, on the GUI thread, shown. Only the answer for
+// the file asked for last is shown: an earlier one is printed and no more.
+class DurationProbe : public QObject {
+    Q_OBJECT
+
+public:
+    explicit DurationProbe(QObject* parent = nullptr);
+    // Stops the probe under way and drops those waiting.
+    ~DurationProbe() override;
+
+    // Empties `field` at once and queues a probe of `path`. Its text goes into
+    // `field` and to `shown`, unless another probe has been asked for since or
+    // `field` is gone. A missing, hung or garbled answer counts as an empty one.
+    void probeDuration(const QString& path, QLineEdit* field, DurationShown shown = {});
+
+signals:
+    // From the worker; queued to show() on the GUI thread. A connection owns
+    // its slot, so nothing the GUI thread runs is freed by the worker.
+    void durationRead(quint64 probe, const QString& text);
+
+private:
+    struct Probe {
+        QString path;
+        quint64 number = 0;
+    };
+
+    void probeInTurn(const std::stop_token& stop);
+    void show(quint64 probe, const QString& text);
+
+    // Shared with the worker.
+    std::mutex mutex;
+    std::condition_variable_any queued;
+    std::deque<Probe> waiting;
+
+    // The GUI thread's alone.
+    quint64 asked = 0; // probes asked for so far; the last one is shown
+    QPointer<QLineEdit> field;
+    DurationShown shown;
+
+    std::jthread worker; // last, so it starts once the rest is made
+};

@@ -1,17 +1,15 @@
 #include "ResourceTool.h"
 
+#include "ChildProcess.h"
 #include "OutputPipe.h"
 #include "ResourceFolder.h"
+#include "RunWait.h"
 #include "RunningTools.h"
 #include "StandardOutput.h"
 
-#include <QDeadlineTimer>
-#include <QProcess>
 #include <QStringDecoder>
 
-#include <signal.h>
-#include <sys/prctl.h>
-#include <unistd.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -26,103 +24,124 @@ QString stoppedReason(const QString& path)
     return QStringLiteral("stopped %1 because the application is ending").arg(path);
 }
 
-int milliseconds(ToolTimeLimit limit)
-{
-    return limit ? static_cast<int>(limit->count()) : -1;
-}
-
 QDeadlineTimer deadlineFor(ToolTimeLimit limit)
 {
     return limit ? QDeadlineTimer(*limit) : QDeadlineTimer(QDeadlineTimer::Forever);
 }
 
-// Runs in the child between fork and exec, so only async-signal-safe calls.
-// Its output goes to `pipe`. It leads a process group of its own, so that a
-// kill reaches whatever it starts too. It gets SIGKILL when the thread that
-// started it goes, even when this process is killed outright, and it takes
-// broken pipes the default way whatever this process does with them.
-std::function<void()> childSetUp(const OutputPipe& pipe)
+// Everything written until the last writer closes the pipe, or what came
+// before the wait ended otherwise.
+RunWait readOutput(OutputPipe& pipe, int cancel, const QDeadlineTimer& deadline,
+                   const ToolRunOptions& options, QByteArray& output)
 {
-    return [&pipe, parent = ::getpid()] {
-        pipe.becomeStandardOutputAndError();
-        ::setpgid(0, 0);
-        ::signal(SIGPIPE, SIG_DFL);
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent) // the parent went before the line above
-            ::_exit(127);
-    };
-}
-
-void killAndReap(QProcess& process)
-{
-    killTool(process.processId());
-    process.waitForFinished(-1);
-}
-
-ToolRun endedRun(const QProcess& process, QByteArray output)
-{
-    if (process.exitStatus() == QProcess::NormalExit)
-        return {ToolEnd::Exited, process.exitCode(), std::move(output), {}};
-    if (runningToolsStopped())
-        return failedRun(ToolEnd::Stopped, stoppedReason(process.program()), std::move(output));
-    return {ToolEnd::Crashed, -1, std::move(output),
-            QStringLiteral("%1 crashed").arg(process.program())};
-}
-
-// Reads the output to its end within the deadline, then reaps the program
-// within what is left of it. A program that lingers after closing its output
-// has answered all the same.
-ToolRun awaitRun(QProcess& process, OutputPipe& pipe, ToolTimeLimit limit)
-{
-    const RunningTool tracked(process.processId());
-    const QDeadlineTimer deadline = deadlineFor(limit);
-    QByteArray output;
-    if (!pipe.readToEnd(output, deadline)) {
-        killAndReap(process);
-        return failedRun(ToolEnd::TimedOut,
-                         QStringLiteral("stopped %1 after %2 ms without an answer")
-                             .arg(process.program())
-                             .arg(milliseconds(limit)));
+    for (;;) {
+        const RunWait wait = awaitReadable(pipe.readingEnd(), cancel, deadline);
+        if (wait != RunWait::Ready)
+            return wait;
+        const QByteArray chunk = pipe.readChunk();
+        if (chunk.isEmpty())
+            return RunWait::Ready;
+        if (options.onOutput)
+            options.onOutput(chunk);
+        output += chunk;
     }
-    if (!process.waitForFinished(timeoutLeft(deadline))) {
-        killAndReap(process);
+}
+
+// A run that ended before its answer did: the program is killed and left to
+// the reaper, and the caller hears at once.
+ToolRun abandonedRun(ChildProcess& child, RunWait wait, const QString& path,
+                     const ToolRunOptions& options, QByteArray output)
+{
+    child.kill();
+    child.leaveToReaper(QDeadlineTimer(0));
+    switch (wait) {
+    case RunWait::Cancelled:
+        return {ToolEnd::Cancelled, -1, std::move(output),
+                QStringLiteral("stopped %1 on request").arg(path)};
+    case RunWait::Stopped:
+        return failedRun(ToolEnd::Stopped, stoppedReason(path), std::move(output));
+    case RunWait::TimedOut:
+    case RunWait::Ready:
+        break;
+    }
+    return failedRun(ToolEnd::TimedOut,
+                     QStringLiteral("stopped %1 after %2 ms without an answer")
+                         .arg(path)
+                         .arg(options.limit ? options.limit->count() : -1),
+                     std::move(output));
+}
+
+ToolRun endedRun(int status, const QString& path, QByteArray output)
+{
+    if (WIFEXITED(status))
+        return {ToolEnd::Exited, WEXITSTATUS(status), std::move(output), {}};
+    if (runningToolsStopped())
+        return failedRun(ToolEnd::Stopped, stoppedReason(path), std::move(output));
+    return {ToolEnd::Crashed, -1, std::move(output), QStringLiteral("%1 crashed").arg(path)};
+}
+
+// The output has ended, so it is the answer. The exit is waited for only when
+// it matters; a program still running is the reaper's, within the limit.
+ToolRun answeredRun(ChildProcess& child, int cancel, const QDeadlineTimer& deadline,
+                    const QString& path, const ToolRunOptions& options, QByteArray output)
+{
+    std::optional<int> status = child.reapIfEnded();
+    if (!status && options.waitForExit) {
+        const RunWait wait = awaitReadable(child.exitDescriptor(), cancel, deadline);
+        if (wait == RunWait::Cancelled || wait == RunWait::Stopped)
+            return abandonedRun(child, wait, path, options, std::move(output));
+        status = child.reapIfEnded();
+    }
+    if (!status) {
+        child.leaveToReaper(deadline);
         return {ToolEnd::Lingered, -1, std::move(output), {}};
     }
-    return endedRun(process, std::move(output));
+    return endedRun(*status, path, std::move(output));
 }
 
 } // namespace
 
 ToolRun runResourceToolToEnd(const QString& program, const QStringList& arguments,
-                             ToolTimeLimit limit)
+                             const ToolRunOptions& options)
 {
     const QString path = pathForResource(program);
     if (path.isEmpty())
         return failedRun(ToolEnd::Missing,
                          QStringLiteral("no program \"%1\" in %2").arg(program, resourceFolder()));
+    if (options.stop.stop_requested())
+        return {ToolEnd::Cancelled, -1, {}, QStringLiteral("stopped %1 on request").arg(path)};
     if (runningToolsStopped())
         return failedRun(ToolEnd::Stopped, stoppedReason(path));
 
+    const QDeadlineTimer deadline = deadlineFor(options.limit);
     OutputPipe pipe;
     if (!pipe.isOpen())
         return failedRun(ToolEnd::CannotStart,
                          QStringLiteral("cannot start %1: no pipe for its output").arg(path));
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedChannels); // the pipe takes them
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setChildProcessModifier(childSetUp(pipe));
-    process.start(path, arguments, QIODevice::ReadOnly);
-    if (!process.waitForStarted(-1))
+    ChildProcess child(path, arguments, pipe);
+    if (!child.started())
         return failedRun(ToolEnd::CannotStart,
-                         QStringLiteral("cannot start %1: %2").arg(path, process.errorString()));
+                         QStringLiteral("cannot start %1: %2").arg(path, child.startError()));
     pipe.closeWritingEnd();
-    return awaitRun(process, pipe, limit);
+
+    const StopWakeup cancel(options.stop);
+    QByteArray output;
+    const RunWait read = readOutput(pipe, cancel.descriptor(), deadline, options, output);
+    if (read != RunWait::Ready)
+        return abandonedRun(child, read, path, options, std::move(output));
+    return answeredRun(child, cancel.descriptor(), deadline, path, options, std::move(output));
+}
+
+ToolRun runResourceToolToEnd(const QString& program, const QStringList& arguments,
+                             ToolTimeLimit limit)
+{
+    return runResourceToolToEnd(program, arguments, {limit, {}, {}, true});
 }
 
 std::optional<QString> runResourceTool(const QString& program, const QStringList& arguments,
-                                       ToolTimeLimit limit)
+                                       const ToolRunOptions& options)
 {
-    const ToolRun run = runResourceToolToEnd(program, arguments, limit);
+    const ToolRun run = runResourceToolToEnd(program, arguments, options);
     if (!run.answered())
         return std::nullopt;
     return decodeUtf8(run.output);

@@ -1,69 +1,46 @@
 #include "RunningTools.h"
 
-#include <QMutex>
-#include <QMutexLocker>
-#include <QSet>
+#include <atomic>
 
 #include <signal.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace {
 
-struct Registry {
-    QMutex mutex;
-    QSet<qint64> pids;
-    bool stopped = false;
-};
+std::atomic<bool> stopped{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler sets it");
 
-Registry& registry()
-{
-    static Registry instance;
-    return instance;
-}
+// Made at start-up, as a handler cannot make it; never read, so it stays
+// readable once written.
+const int stoppedEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 
 } // namespace
 
+void stopRunningTools()
+{
+    stopped.store(true);
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(stoppedEvent, &one, sizeof one);
+}
+
+bool runningToolsStopped()
+{
+    return stopped.load();
+}
+
+int toolsStoppedDescriptor()
+{
+    return stoppedEvent;
+}
+
 void killTool(qint64 pid)
 {
-    // 0 is what QProcess gives once it has reaped the child, and kill(0) would
-    // hit this process's own group.
+    // 0 would hit this process's own group.
     if (pid <= 0)
         return;
     // The group exists once the child has set it up before exec; the child
     // alone is killed if it never did.
     if (::kill(-static_cast<pid_t>(pid), SIGKILL) != 0)
         ::kill(static_cast<pid_t>(pid), SIGKILL);
-}
-
-void stopRunningTools()
-{
-    Registry& r = registry();
-    const QMutexLocker lock(&r.mutex);
-    r.stopped = true;
-    for (const qint64 pid : std::as_const(r.pids))
-        killTool(pid);
-}
-
-bool runningToolsStopped()
-{
-    Registry& r = registry();
-    const QMutexLocker lock(&r.mutex);
-    return r.stopped;
-}
-
-RunningTool::RunningTool(qint64 pid)
-    : pid(pid)
-{
-    Registry& r = registry();
-    const QMutexLocker lock(&r.mutex);
-    if (r.stopped)
-        killTool(pid);
-    else
-        r.pids.insert(pid);
-}
-
-RunningTool::~RunningTool()
-{
-    Registry& r = registry();
-    const QMutexLocker lock(&r.mutex);
-    r.pids.remove(pid);
 }

@@ -2,26 +2,18 @@
 
 #include <QtGlobal>
 
-// The programs this process is waiting for, so that an application that must
-// end can stop them instead of leaving them to finish on their own.
+// Every program this process runs is stopped when the application must end,
+// instead of being left to finish on its own.
 
-// Kills every program still running and refuses to start any from now on.
-// Safe to call from any thread; there is no way back.
+// Marks the tools stopped for good and wakes every run and the reaper, which
+// kill their programs; no program starts from now on. It only stores a flag
+// and writes to an event counter, so a signal handler may call it.
 void stopRunningTools();
 bool runningToolsStopped();
 
-// Kills a running program and whatever it started in its process group.
+// Readable from the stop on, for a poll that waits for something else too.
+int toolsStoppedDescriptor();
+
+// Kills a running program and whatever it started in its process group. Only
+// for a child not yet reaped: until then its number cannot name another process.
 void killTool(qint64 pid);
-
-// Tracks one running child while it lives. A child that starts after the stop
-// is killed at once.
-class RunningTool {
-public:
-    explicit RunningTool(qint64 pid);
-    ~RunningTool();
-    RunningTool(const RunningTool&) = delete;
-    RunningTool& operator=(const RunningTool&) = delete;
-
-private:
-    qint64 pid;
-};
