@@ -1,5 +1,6 @@
 #include "CutCommand.h"
 
+#include "EndingSignals.h"
 #include "StandardOutput.h"
 #include "StatusText.h"
 #include "TerminationSignals.h"
@@ -43,7 +44,10 @@ ClipVerdict refusedToReplace(const QString& outputPath)
 ClipVerdict writeClipHearingSignals(const ClipRequest& request, const ClipWriting& writing)
 {
     ClipVerdict verdict;
-    QThread* writer = QThread::create([&] { verdict = writeClip(request, writing); });
+    QThread* writer = QThread::create([&] {
+        blockEndingSignals();
+        verdict = writeClip(request, writing);
+    });
     QObject::connect(writer, &QThread::finished, qApp, &QCoreApplication::quit);
     writer->start();
     QCoreApplication::exec();

@@ -94,17 +94,17 @@ Samples measureCut(int runs, const QString& source, const QString& outputFolder)
 Samples measureCutStartup(int runs, const QString& source, const QString& folder)
 {
     const QString application = applicationWithStandInTools(folder);
-    const QString ffmpeg = QFileInfo(application).dir().filePath(
-        QStringLiteral("../libexec/velborn-trimlet/ffmpeg"));
+    const QString ffmpeg =
+        QFileInfo(application).dir().filePath(QStringLiteral("../libexec/velborn-trimlet/ffmpeg"));
     const QString started = ffmpeg + QStringLiteral(".started");
     const QString output = folder + QStringLiteral("/startup.mp4");
     const auto cut = [&] {
-        return millisecondsToStart(
-            application,
-            {QStringLiteral("--start"), QStringLiteral("0"), QStringLiteral("--length"),
-             QStringLiteral("3"), QStringLiteral("--overwrite"), QStringLiteral("--output"), output,
-             source},
-            started);
+        return millisecondsToStart(application,
+                                   {QStringLiteral("--start"), QStringLiteral("0"),
+                                    QStringLiteral("--length"), QStringLiteral("3"),
+                                    QStringLiteral("--overwrite"), QStringLiteral("--output"),
+                                    output, source},
+                                   started);
     };
     const auto bare = [&] {
         return millisecondsToStart(QCoreApplication::applicationFilePath(),

@@ -67,6 +67,11 @@ Samples measurePeakMemory(int runs, const QString& clip);
 // text; the floor is ffprobe run directly with the app's arguments.
 Samples measureProbe(int runs, const QString& clip);
 
+// The longest gap in the GUI thread's event loop, in milliseconds, from a drop
+// to the duration shown, with a stand-in ffprobe that takes 1 s; the floor is
+// a bare event loop run for 1 s.
+Samples measureProbeGap(int runs);
+
 // Exports of `source` through the window: the milliseconds from the save
 // dialog's OK to the save button coming back and to the verdict on the status
 // line, and the longest gap in the event loop meanwhile. The floor is ffmpeg run

@@ -5,10 +5,13 @@
 #include "HeldSavePanel.h"
 #include "LaunchedWindow.h"
 #include "Measures.h"
+#include "ResourceFolder.h"
+#include "TestSupport.h"
 #include "TimeCode.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTimer>
 
 namespace {
@@ -94,6 +97,27 @@ Samples measureProbe(int runs, const QString& clip)
     return rounds(
         runs, [&] { return dropAndWaitForDuration(launched, clip); },
         [&] { return timeTool(QStringLiteral("ffprobe"), probeArguments(clip)); });
+}
+
+Samples measureProbeGap(int runs)
+{
+    const auto restore =
+        qScopeGuard([buildTools = resourceFolder()] { overrideResourceFolder(buildTools); });
+    ToolFolder tools;
+    tools.addScript(QStringLiteral("ffprobe"),
+                    QStringLiteral("sleep 1; echo format,0:00:01.000000"));
+    LaunchedWindow launched;
+    showAndWaitUntilPainted(launched.window);
+    const QString clip = tools.filePath(QStringLiteral("clip.mp4"));
+    return rounds(
+        runs, [&] { return longestGapDuring([&] { dropAndWaitForDuration(launched, clip); }); },
+        [] {
+            return longestGapDuring([] {
+                QEventLoop loop;
+                QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+                loop.exec();
+            });
+        });
 }
 
 ExportSamples measureExport(int runs, const QString& source, const QString& outputFolder)

@@ -177,6 +177,8 @@ int main(int argc, char* argv[])
     attempt([&] {
         printRow("drop to duration shown", "ms", measureProbe(runs, shortClip), Bound::Ratio, 1.10);
     });
+    attempt(
+        [&] { printRow("longest GUI gap, probe", "ms", measureProbeGap(runs), Bound::Value, 20); });
     attempt([&] {
         const Samples memory = measurePeakMemory(runs, shortClip);
         printRow("peak memory, file dropped", "MiB", memory, Bound::Added, 10);

@@ -3,6 +3,7 @@
 #include "BusyState.h"
 #include "ClipVerdict.h"
 #include "EndingSignals.h"
+#include "GuiThread.h"
 #include "WriteClip.h"
 
 #include <QAbstractButton>
@@ -11,7 +12,9 @@
 #include <QProgressBar>
 #include <QThread>
 
+#include <condition_variable>
 #include <map>
+#include <mutex>
 
 namespace {
 
@@ -21,6 +24,33 @@ QList<QPointer<QThread>>& clipThreads()
 {
     static QList<QPointer<QThread>> threads;
     return threads;
+}
+
+// How many jobs have not yet returned from runClipJob. Waiting on this, and not
+// on QThread alone, orders the jobs' last calls to the window before whatever
+// reads them next, for ThreadSanitizer as for the reader.
+struct RunningJobs {
+    std::mutex mutex;
+    std::condition_variable ended;
+    int running = 0;
+};
+
+RunningJobs& runningJobs()
+{
+    static RunningJobs jobs;
+    return jobs;
+}
+
+void runCountedClipJob(const ClipRequest& request, int jobId, std::stop_token stop)
+{
+    blockEndingSignals();
+    runClipJob(request, jobId, std::move(stop));
+    RunningJobs& jobs = runningJobs();
+    {
+        const std::lock_guard lock(jobs.mutex);
+        --jobs.running;
+    }
+    jobs.ended.notify_all();
 }
 
 void forgetDeletedClipThreads()
@@ -33,11 +63,6 @@ std::map<int, std::stop_source>& writingClips()
 {
     static std::map<int, std::stop_source> clips;
     return clips;
-}
-
-template <typename Call> void postToGuiThread(Call call)
-{
-    QMetaObject::invokeMethod(qApp, std::move(call), Qt::QueuedConnection);
 }
 
 void postFinishClipJob(const ClipRequest& request, int jobId)
@@ -109,10 +134,11 @@ int startClipJob(const ClipRequest& request)
     const int jobId = ++lastJobId;
     std::stop_token stop = writingClips()[jobId].get_token();
     forgetDeletedClipThreads();
-    QThread* thread = QThread::create([request, jobId, stop] {
-        blockEndingSignals();
-        runClipJob(request, jobId, stop);
-    });
+    {
+        const std::lock_guard lock(runningJobs().mutex);
+        ++runningJobs().running;
+    }
+    QThread* thread = QThread::create(runCountedClipJob, request, jobId, stop);
     thread->setObjectName(QStringLiteral("velborn"));
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     clipThreads().append(thread);
@@ -136,12 +162,17 @@ int runningClipJobCount()
 
 void waitForClipJobs()
 {
-    // A plain wait on each thread: once the event loop has been told to quit,
-    // every later QEventLoop::exec returns at once. A job ends when its ffmpeg
-    // does, and at once when the tools are stopped.
+    // A plain wait: once the event loop has been told to quit, every later
+    // QEventLoop::exec returns at once. A job ends when its ffmpeg does, and at
+    // once when the tools are stopped.
+    RunningJobs& jobs = runningJobs();
+    {
+        std::unique_lock lock(jobs.mutex);
+        jobs.ended.wait(lock, [&jobs] { return jobs.running == 0; });
+    }
     for (const QPointer<QThread>& thread : std::as_const(clipThreads())) {
         if (thread)
-            thread->wait();
+            thread->wait(); // only its last return is left
     }
     // Their last calls to the window, then the threads whose deleteLater has
     // not run yet.

@@ -7,16 +7,19 @@
 
 #include <QLineEdit>
 
+#include <pthread.h>
+
 namespace {
 
-// The duration text, or nothing when the probe was stopped.
+// The duration text, or nothing when the probe was stopped: its window is
+// going, and it has nothing to say.
 std::optional<QString> probeText(const QString& path, const std::stop_token& stop)
 {
-    const ToolRun run = runResourceToolToEnd(QStringLiteral("ffprobe"), probeArguments(path),
-                                             ToolRunOptions{probeTimeLimit, stop, {}, false});
-    if (run.end == ToolEnd::Cancelled)
+    const std::optional<QString> answer =
+        runResourceTool(QStringLiteral("ffprobe"), probeArguments(path),
+                        ToolRunOptions{probeTimeLimit, stop, {}, false});
+    if (stop.stop_requested())
         return std::nullopt;
-    const std::optional<QString> answer = run.answered() ? decodeUtf8(run.output) : std::nullopt;
     return durationTextFromProbeOutput(answer.value_or(QString()));
 }
 
@@ -37,20 +40,16 @@ QStringList probeArguments(const QString& path)
 
 DurationProbe::DurationProbe(QObject* parent)
     : QObject(parent)
-    , worker(std::make_unique<QObject>())
+    , worker([this](const std::stop_token& stop) { probeInTurn(stop); })
 {
-    thread.setObjectName(QStringLiteral("probe"));
-    connect(&thread, &QThread::started, &thread, blockEndingSignals, Qt::DirectConnection);
-    worker->moveToThread(&thread);
-    thread.start();
+    connect(this, &DurationProbe::durationRead, this, &DurationProbe::show, Qt::QueuedConnection);
 }
 
 DurationProbe::~DurationProbe()
 {
-    stop.request_stop();
-    thread.quit();
-    thread.wait(); // not long: the probe under way ends at once
-    worker.reset();
+    // Not long: the probe under way is killed at once.
+    worker.request_stop();
+    worker.join();
 }
 
 void DurationProbe::probeDuration(const QString& path, QLineEdit* field, DurationShown shown)
@@ -58,17 +57,32 @@ void DurationProbe::probeDuration(const QString& path, QLineEdit* field, Duratio
     field->clear();
     this->field = field;
     this->shown = std::move(shown);
-    QMetaObject::invokeMethod(
-        worker.get(),
-        [this, path, probe = ++asked, stop = stop.get_token()] {
-            const std::optional<QString> text = probeText(path, stop);
-            if (!text)
+    {
+        const std::lock_guard lock(mutex);
+        waiting.push_back({path, ++asked});
+    }
+    queued.notify_one();
+}
+
+void DurationProbe::probeInTurn(const std::stop_token& stop)
+{
+    blockEndingSignals();
+    ::pthread_setname_np(::pthread_self(), "probe");
+    for (;;) {
+        Probe next;
+        {
+            std::unique_lock lock(mutex);
+            if (!queued.wait(lock, stop, [this] { return !waiting.empty(); }))
                 return;
-            printLine(*text);
-            QMetaObject::invokeMethod(
-                this, [this, probe, text = *text] { show(probe, text); }, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+            next = std::move(waiting.front());
+            waiting.pop_front();
+        }
+        const std::optional<QString> text = probeText(next.path, stop);
+        if (!text)
+            return;
+        printLine(*text);
+        emit durationRead(next.number, *text);
+    }
 }
 
 void DurationProbe::show(quint64 probe, const QString& text)

@@ -3,11 +3,13 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QThread>
 
+#include <condition_variable>
+#include <deque>
 #include <functional>
-#include <memory>
+#include <mutex>
 #include <stop_token>
+#include <thread>
 
 class QLineEdit;
 
@@ -35,13 +37,29 @@ public:
     // `field` is gone. A missing, hung or garbled answer counts as an empty one.
     void probeDuration(const QString& path, QLineEdit* field, DurationShown shown = {});
 
+signals:
+    // From the worker; queued to show() on the GUI thread. A connection owns
+    // its slot, so nothing the GUI thread runs is freed by the worker.
+    void durationRead(quint64 probe, const QString& text);
+
 private:
+    struct Probe {
+        QString path;
+        quint64 number = 0;
+    };
+
+    void probeInTurn(const std::stop_token& stop);
     void show(quint64 probe, const QString& text);
 
-    QThread thread;
-    std::unique_ptr<QObject> worker; // lives on `thread`
-    std::stop_source stop;
+    // Shared with the worker.
+    std::mutex mutex;
+    std::condition_variable_any queued;
+    std::deque<Probe> waiting;
+
+    // The GUI thread's alone.
     quint64 asked = 0; // probes asked for so far; the last one is shown
     QPointer<QLineEdit> field;
     DurationShown shown;
+
+    std::jthread worker; // last, so it starts once the rest is made
 };

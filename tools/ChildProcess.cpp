@@ -99,41 +99,56 @@ int readStartError(int report)
     return count == sizeof why ? why : 0;
 }
 
+// A copy of `descriptor` numbered above the three standard streams, so that
+// the child's dup2 onto them always copies it: one of them may be closed in
+// this process, and a pipe or the null device may then hold its number.
+int aboveStandardStreams(int descriptor)
+{
+    return descriptor < 0 ? -1 : ::fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+}
+
+// Starts the program: its process id, or minus the errno of what failed.
+pid_t spawn(Launch& launch)
+{
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return -errno;
+    launch.errorReport = report[1];
+    const pid_t child = ::vfork();
+    if (child == 0)
+        becomeProgram(launch);
+    const int forkError = errno;
+    ::close(report[1]);
+    const int startError = child < 0 ? forkError : readStartError(report[0]);
+    ::close(report[0]);
+    if (child > 0 && startError != 0)
+        ::waitpid(child, nullptr, 0); // it has sent its report and is exiting
+    return startError != 0 ? -startError : child;
+}
+
 } // namespace
 
 ChildProcess::ChildProcess(const QString& path, const QStringList& arguments,
                            const OutputPipe& pipe)
 {
     Launch launch = launchFor(path, arguments);
-    int report[2];
-    launch.input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (launch.input < 0 || ::pipe2(report, O_CLOEXEC) != 0) {
-        error = QString::fromLocal8Bit(std::strerror(errno));
-        if (launch.input >= 0)
-            ::close(launch.input);
-        return;
+    const int nullDevice = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    launch.input = aboveStandardStreams(nullDevice);
+    launch.output = aboveStandardStreams(pipe.writingEnd());
+    const pid_t child = launch.input >= 0 && launch.output >= 0 ? spawn(launch) : -errno;
+    for (const int descriptor : {nullDevice, launch.input, launch.output}) {
+        if (descriptor >= 0)
+            ::close(descriptor);
     }
-    launch.output = pipe.writingEnd();
-    launch.errorReport = report[1];
-
-    const pid_t child = ::vfork();
-    if (child == 0)
-        becomeProgram(launch);
-    const int forkError = errno;
-    ::close(report[1]);
-    ::close(launch.input);
-    const int startError = child < 0 ? forkError : readStartError(report[0]);
-    ::close(report[0]);
-    if (child > 0 && startError != 0)
-        ::waitpid(child, nullptr, 0); // it has written its report and is exiting
-    if (child > 0 && startError == 0)
+    if (child > 0)
         pidDescriptor = exitDescriptorOf(child);
-    if (startError != 0 || pidDescriptor < 0) {
-        error = QString::fromLocal8Bit(std::strerror(startError != 0 ? startError : errno));
-        if (child > 0 && startError == 0) {
-            killTool(child);
-            ::waitpid(child, nullptr, 0);
-        }
+    const int why = child < 0 ? -child : errno;
+    if (child > 0 && pidDescriptor < 0) { // one that cannot be watched is not run
+        killTool(child);
+        ::waitpid(child, nullptr, 0);
+    }
+    if (pidDescriptor < 0) {
+        error = QString::fromLocal8Bit(std::strerror(why));
         return;
     }
     pid = child;

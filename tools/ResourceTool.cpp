@@ -64,9 +64,11 @@ ToolRun abandonedRun(ChildProcess& child, RunWait wait, const QString& path,
     case RunWait::Ready:
         break;
     }
-    return failedRun(ToolEnd::TimedOut, QStringLiteral("stopped %1 after %2 ms without an answer")
-                                            .arg(path)
-                                            .arg(options.limit ? options.limit->count() : -1));
+    return failedRun(ToolEnd::TimedOut,
+                     QStringLiteral("stopped %1 after %2 ms without an answer")
+                         .arg(path)
+                         .arg(options.limit ? options.limit->count() : -1),
+                     std::move(output));
 }
 
 ToolRun endedRun(int status, const QString& path, QByteArray output)

@@ -293,7 +293,8 @@ TEST(CommandLine, OpensOnePathAnswersHelpAndVersionAndRefusesTheRest)
         {{"clips/../a.mp4"}, Action::Run, "/home/me/clips/../a.mp4", ""},
         {{"--bogus", "-h"}, Action::PrintHelp, std::nullopt, "Usage: velborn-trimlet [options] [file]"},
         {{"--version"}, Action::PrintVersion, std::nullopt, "Velborn Trimlet " VELBORN_VERSION},
-        {{"--bogus"}, Action::UsageError, std::nullopt, "velborn-trimlet: Unknown option 'bogus'. Try --help."},
+        {{"-reverse", "-stylesheet", "-h.qss", "--style=fusion", "-display", ":0", "--", "-v.mp4"}, Action::Run, "/home/me/-v.mp4", ""},
+        {{"-platform", "offscreen", "--bogus"}, Action::UsageError, std::nullopt, "velborn-trimlet: Unknown option 'bogus'. Try --help."},
         {{"a", "b"}, Action::UsageError, std::nullopt, "velborn-trimlet: Give one file at most. Try --help."}};
     // clang-format on
     for (const auto& [arguments, action, file, text] : cases) {

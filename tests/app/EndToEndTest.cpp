@@ -94,26 +94,42 @@ TEST_F(ApplicationFixture, ADroppedVideoIsCutWithOrWithoutAudioAndNeverOverAFile
     EXPECT_EQ(left, QStringList());
 }
 
-// The whole application, its standard output a pipe nobody reads: it opens
-// `input`, saves it whole to `output` and closes its window while it writes.
+// The whole application, its standard output a pipe that nobody reads: closed,
+// or held open and stalled. It opens `input`, saves it whole to `output` and,
+// as ScriptedApplication says, closes its window while it writes or drops
+// another file. `arguments` go before the file, `environment` into its own.
 class ApplicationProcess : public testing::Test {
 protected:
-    void start(const QString& input, const QString& output)
+    void start(const QString& input, const QString& output, const QStringList& arguments = {},
+               const QStringList& environment = {}, bool stalled = false)
     {
-        int pipe[2];
         ASSERT_EQ(::pipe(pipe), 0);
-        ::close(pipe[0]);
-        application.setChildProcessModifier([end = pipe[1]] { ::dup2(end, STDOUT_FILENO); });
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("VELBORN_TEST_OUTPUT", output);
-        application.setProcessEnvironment(environment);
-        application.start(VELBORN_SCRIPTED_APP, {"-platform", "offscreen", input});
+        if (!stalled)
+            ::close(std::exchange(pipe[0], -1));
+        application.setChildProcessModifier([this, stalled] {
+            ::dup2(pipe[1], STDOUT_FILENO);
+            if (stalled) // as nohup leaves it
+                ::signal(SIGHUP, SIG_IGN);
+        });
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        variables.insert("VELBORN_TEST_OUTPUT", output);
+        for (const QString& variable : environment)
+            variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
+        application.setProcessEnvironment(variables);
+        application.start(VELBORN_SCRIPTED_APP,
+                          QStringList{"-platform", "offscreen"} + arguments + QStringList{input});
         ::close(pipe[1]);
         ASSERT_TRUE(application.waitForStarted());
+    }
+    ~ApplicationProcess() override
+    {
+        if (pipe[0] >= 0)
+            ::close(pipe[0]);
     }
 
     const QTemporaryDir folder;
     QProcess application;
+    int pipe[2] = {-1, -1};
 };
 
 // A signal stops ffmpeg and leaves no unfinished clip (SIGKILL leaves a hidden
@@ -128,7 +144,10 @@ TEST_F(ApplicationProcess, EndsWithTheWholeClipOrNoneAndNoChildLeft)
         const QString output = folder.filePath(QString("ended by %1.mp4").arg(signal));
         QElapsedTimer clock;
         clock.start();
-        start(folder.filePath("long.mpg"), output);
+        const QString style = folder.filePath("style.qss");
+        QFile(style).open(QIODevice::WriteOnly);
+        start(folder.filePath("long.mpg"), output,
+              {"-reverse", "-style", "fusion", "-stylesheet", style}); // Qt's, not ours
         if (signal) {
             ASSERT_TRUE(waitFor([&] {
                 const QStringList unfinished = unfinishedClips(folder.path());
@@ -161,6 +180,42 @@ TEST_F(ApplicationProcess, ASilentChildDiesWithAKilledApplication)
     application.kill();
     ASSERT_TRUE(application.waitForFinished());
     EXPECT_TRUE(waitFor([&] { return processesNaming(fifo) == 0; }, 2000));
+}
+
+// With SIGHUP ignored as nohup leaves it, an export that prints 400 KB into a
+// standard output nobody reads, then a probe that hangs, ignoring SIGTERM,
+// hold neither the window nor the end that SIGTERM asks for.
+TEST_F(ApplicationProcess, AStalledOutputAndAHungProbeHoldNeitherTheWindowNorTheEnd)
+{
+    ToolFolder tools;
+    tools.addScript("ffprobe", "case $2 in *hung*) trap '' TERM; sleep 30;; esac\n"
+                               "echo format,0:00:05.000000");
+    tools.addScript("ffmpeg", "head -c 400000 /dev/zero | tr '\\0' x");
+    const QString hung = folder.filePath("hung.mp4");
+    start(folder.filePath("a.mp4"), folder.filePath("b.mp4"), {},
+          {"VELBORN_TEST_TOOLS=" + tools.path(), "VELBORN_TEST_DROP=" + hung}, true);
+    // 20 ms apart: a window held for more than a moment misses some.
+    const auto answersWithin = [&](int ms) {
+        QByteArray said;
+        waitFor(
+            [&] { return (said += application.readAllStandardError()).count("answering") >= 10; },
+            ms);
+        return said.count("answering");
+    };
+    ASSERT_GE(answersWithin(30'000), 10); // started, exported, dropped
+    ASSERT_EQ(processesNaming(hung), 1);  // its ffprobe, which has up to 10 s
+    // Once it is gone QProcess gives 0, and kill(0) would hit this test's group.
+    const auto pid = static_cast<pid_t>(application.processId());
+    ::kill(pid, SIGHUP);
+    ASSERT_GE(answersWithin(3000), 10);
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(pid, SIGTERM);
+    EXPECT_TRUE(application.waitForFinished(5000));
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(std::pair(application.exitStatus(), application.exitCode()),
+              std::pair(QProcess::CrashExit, SIGTERM));
+    EXPECT_TRUE(waitFor([&] { return processesNaming(hung) == 0; }, 2000));
 }
 
 // A real export, stopped from the keyboard once it shows how far it has got:

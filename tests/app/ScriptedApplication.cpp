@@ -1,8 +1,12 @@
 // The application as main() runs it, on the file its command line names, used
 // as a person would: once the duration shows, it asks for the whole file,
-// presses Save, chooses $VELBORN_TEST_OUTPUT, and closes the window while the
-// clip is written.
+// presses Save and chooses $VELBORN_TEST_OUTPUT. It then closes the window
+// while the clip is written, or, given $VELBORN_TEST_DROP, waits for the
+// verdict, drops that file and says "answering" on standard error at each of
+// its looks from then on. $VELBORN_TEST_TOOLS stands in for its tools.
 #include "Application.h"
+#include "DropView.h"
+#include "ResourceFolder.h"
 #include "SavePanel.h"
 
 #include <QApplication>
@@ -10,6 +14,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <unistd.h>
 
 namespace {
 
@@ -24,17 +30,30 @@ struct ChosenFilePanel : SavePanel {
     const QString output = qEnvironmentVariable("VELBORN_TEST_OUTPUT");
 };
 
+void lookAt(QWidget& window, bool& saved, bool& dropped)
+{
+    const QString status = window.findChild<QLabel*>("statusLabel")->text();
+    const QString drop = qEnvironmentVariable("VELBORN_TEST_DROP");
+    if (dropped) {
+        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, "answering\n", 10);
+    } else if (saved && drop.isEmpty() && status.startsWith("Writing")) {
+        window.close();
+    } else if (saved && status.contains("ritten")) {
+        dropped = true;
+        emit window.findChild<DropView*>()->fileDropped(drop);
+    } else if (!saved && !window.findChild<QLineEdit*>("durationTextField")->text().isEmpty()) {
+        saved = true;
+        window.findChild<QLineEdit*>("timeMM")->setText("60"); // the whole file
+        window.findChild<QPushButton*>("saveClipButton")->click();
+    }
+}
+
 void useTheWindow()
 {
     auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, [] {
-        QWidget* window = QApplication::activeWindow();
-        if (window && window->findChild<QLabel*>("statusLabel")->text().startsWith("Writing"))
-            window->close();
-        else if (window && !window->findChild<QLineEdit*>("durationTextField")->text().isEmpty()) {
-            window->findChild<QLineEdit*>("timeMM")->setText("60"); // the whole file
-            window->findChild<QPushButton*>("saveClipButton")->click();
-        }
+    QObject::connect(poll, &QTimer::timeout, [saved = false, dropped = false]() mutable {
+        if (QWidget* window = QApplication::activeWindow())
+            lookAt(*window, saved, dropped);
     });
     poll->start(20);
 }
@@ -46,5 +65,7 @@ Q_COREAPP_STARTUP_FUNCTION(useTheWindow)
 int main(int argc, char* argv[])
 {
     setSavePanelFactory([] { return std::make_unique<ChosenFilePanel>(); });
+    if (qEnvironmentVariableIsSet("VELBORN_TEST_TOOLS"))
+        overrideResourceFolder(qEnvironmentVariable("VELBORN_TEST_TOOLS"));
     return applicationMain(argc, argv);
 }

@@ -52,9 +52,13 @@ for tool in ffmpeg ffprobe; do
     esac
 done
 
-# Help needs no display; Qt's own options are taken out before ours are read.
+# Help and a usage error need no display; Qt's own options are not ours.
 env -i "$prefix/bin/velborn-trimlet" --help | grep -q '^Usage: velborn-trimlet \[options\] \[file\]$' ||
     fail "--help without a display printed no usage"
+status=0
+env -i "$prefix/bin/velborn-trimlet" -reverse --nope 2>"$work/err" || status=$?
+[ "$status" = 2 ] && grep -qx "velborn-trimlet: Unknown option 'nope'. Try --help." "$work/err" ||
+    fail "--nope without a display gave status $status and: $(cat "$work/err")"
 status=0
 QT_QPA_PLATFORM=offscreen "$prefix/bin/velborn-trimlet" -platform offscreen a b 2>"$work/err" || status=$?
 [ "$status" = 2 ] && grep -qx "velborn-trimlet: Give one file at most. Try --help." "$work/err" ||

@@ -1,53 +1,88 @@
 #include "DurationText.h"
 #include "ResourceTool.h"
+
 #include "TestSupport.h"
+#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
-// A program gone or dead (a zombie waits only for its parent to look).
-static bool processEnded(const QString& pidFile)
+// A program gone, or dead and waiting for its parent to look when `zombie`.
+static bool processEnded(const QString& pidFile, bool zombie)
 {
     QFile pid(pidFile);
     if (!pid.open(QIODevice::ReadOnly))
         return false;
     QFile stat("/proc/" + pid.readAll().trimmed() + "/stat");
-    return !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+    return !stat.open(QIODevice::ReadOnly) || (zombie && stat.readAll().contains(") Z "));
 }
 
 // The answer is the merged output, strictly decoded, once every writer has
-// closed it, even if the program lingers; the limit bounds both waits.
+// closed it; the whole run, reaping or killing included, keeps to the limit.
 TEST(ResourceTool, ReadsTheMergedOutputToItsEndWithinTheLimitThenReaps)
 {
     ToolFolder tools;
+    const QString pid = "echo $$ > " + tools.filePath("pid") + "; ";
     const QString helper = tools.filePath("helper.pid");
-    const std::tuple<QString, ToolEnd, int, std::optional<QString>> cases[] = {
-        {"echo 1; echo 2 >&2; echo 3; echo 4 >&2", ToolEnd::Exited, 0, "1\n2\n3\n4\n"},
-        {"readlink /proc/self/fd/0; exit 3", ToolEnd::Exited, 3, "/dev/null\n"},
-        {"echo crashed; kill -SEGV $$", ToolEnd::Crashed, -1, "crashed\n"},
-        {"printf 'caf\\303\\251'", ToolEnd::Exited, 0, "café"},
-        {"printf 'ab\\377cd'", ToolEnd::Exited, 0, std::nullopt},
-        {"printf 'caf\\303'", ToolEnd::Exited, 0, std::nullopt},
-        {"", ToolEnd::Exited, 0, ""},
-        {"echo answer; exec >&- 2>&-; sleep 5", ToolEnd::Lingered, -1, "answer\n"},
-        {"(sleep 0.2; echo late) & echo early", ToolEnd::Exited, 0, "early\nlate\n"},
-        {"echo partial; exec sleep 5", ToolEnd::TimedOut, -1, std::nullopt},
-        {"sh -c 'echo $$ > " + helper + "; echo held; exec sleep 30' & exit 0", ToolEnd::TimedOut,
-         -1, std::nullopt}};
-    for (const auto& [script, end, exitCode, text] : cases) {
+    struct Case {
+        QString script;
+        bool waitForExit;
+        ToolEnd end;
+        int exitCode;
+        std::optional<QString> text;
+    };
+    const QString lingers = "exec >&- 2>&-; sleep 5";
+    const Case cases[] = {
+        {"echo 1; echo 2 >&2; echo 3; echo 4 >&2", true, ToolEnd::Exited, 0, "1\n2\n3\n4\n"},
+        {"readlink /proc/self/fd/0; exit 3", true, ToolEnd::Exited, 3, "/dev/null\n"},
+        {"echo crashed; kill -SEGV $$", true, ToolEnd::Crashed, -1, "crashed\n"},
+        {"printf 'caf\\303\\251'", true, ToolEnd::Exited, 0, "café"},
+        {"printf 'ab\\377cd'", true, ToolEnd::Exited, 0, std::nullopt},
+        {"printf 'caf\\303'", true, ToolEnd::Exited, 0, std::nullopt},
+        {"", true, ToolEnd::Exited, 0, ""},
+        {pid + "echo answer; " + lingers, false, ToolEnd::Lingered, -1, "answer\n"},
+        {pid + "for i in 1 2 3 4 5; do echo $i; sleep 0.2; done; " + lingers, true,
+         ToolEnd::Lingered, -1, "1\n2\n3\n4\n5\n"},
+        {"(sleep 0.2; echo late) & echo early", true, ToolEnd::Exited, 0, "early\nlate\n"},
+        {pid + "trap '' TERM; echo held; exec sleep 30", true, ToolEnd::TimedOut, -1, std::nullopt},
+        {pid + "echo first; exec sleep 30", false, ToolEnd::Cancelled, -1, std::nullopt},
+        {"sh -c 'echo $$ > " + helper + "; echo held; exec sleep 30' & exit 0", false,
+         ToolEnd::TimedOut, -1, std::nullopt}};
+    const std::chrono::milliseconds limit(1500);
+    for (const auto& [script, waitForExit, end, exitCode, text] : cases) {
+        const std::string name = script.toStdString();
+        QFile::remove(tools.filePath("pid"));
         tools.addScript("tool", script);
+        // The one that is cancelled is stopped by its first piece of output.
+        std::stop_source stop;
+        QByteArray pieces;
+        const auto onOutput = [&](const QByteArray& piece) {
+            pieces += piece;
+            if (end == ToolEnd::Cancelled)
+                stop.request_stop();
+        };
+        QElapsedTimer clock;
+        clock.start();
         testing::internal::CaptureStderr();
-        const ToolRun run = runResourceToolToEnd("tool", {}, std::chrono::milliseconds(1500));
+        const ToolRun run = runResourceToolToEnd(
+            "tool", {}, ToolRunOptions{limit, stop.get_token(), onOutput, waitForExit});
         const std::string errors = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(std::tuple(run.end, run.exitCode), std::tuple(end, exitCode))
-            << script.toStdString();
-        EXPECT_EQ(run.answered() ? decodeUtf8(run.output) : std::nullopt, text)
-            << script.toStdString();
+        EXPECT_EQ(std::tuple(run.end, run.exitCode), std::tuple(end, exitCode)) << name;
+        EXPECT_EQ(run.answered() ? decodeUtf8(run.output) : std::nullopt, text) << name;
+        EXPECT_EQ(pieces, run.output) << name;
         EXPECT_EQ(errors.find("after 1500 ms without an answer") != std::string::npos,
                   end == ToolEnd::TimedOut)
-            << script.toStdString();
+            << name;
+        // An answer does not wait for a program that lingers, unless asked to.
+        EXPECT_LT(clock.elapsed(), waitForExit || end == ToolEnd::TimedOut ? 1800 : 500) << name;
+        // Whatever its end, the program is gone and reaped within the limit.
+        if (script.startsWith(pid)) {
+            EXPECT_TRUE(waitFor([&] { return processEnded(tools.filePath("pid"), false); },
+                                int(limit.count() + 300 - clock.elapsed())))
+                << name;
+        }
     }
     // The helper that held the output open was killed with the program.
-    EXPECT_TRUE(waitFor([&] { return processEnded(helper); }, 5000));
+    EXPECT_TRUE(waitFor([&] { return processEnded(helper, true); }, 5000));
 }
 
 TEST(ResourceTool, RunsOnlyAProgramOfThatExactNameAndSaysWhenThereIsNone)
