@@ -23,10 +23,10 @@ build: $(STAMP)
 # The tests again under AddressSanitizer with LeakSanitizer and UBSan, then
 # under ThreadSanitizer, each in its own folder (build-asan/, build-tsan/); the
 # runtimes come with g++. The test presets point at the suppressions in
-# sanitizers/, which cover only Qt's own internals. The asan preset unwinds
-# allocation stacks the slow way (fast_unwind_on_malloc=0): Debian's Qt has no
-# frame pointers, and a leak reported from inside Qt should still name our
-# caller. The tsan preset sets die_after_fork=0: the runner starts every tool
+# sanitizers/, which cover only Qt's and the C library's internals. The asan
+# preset unwinds allocation stacks the slow way (fast_unwind_on_malloc=0):
+# Debian's Qt has no frame pointers, and a leak reported from inside Qt should
+# still name our caller. The tsan preset sets die_after_fork=0: the runner starts every tool
 # with vfork while other threads run, TSan takes that for a fork of a threaded
 # process, and the next thread start would end the test
 # ("starting new threads after multi-threaded fork is not supported").

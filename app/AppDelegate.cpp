@@ -2,6 +2,8 @@
 
 #include "BusyState.h"
 #include "ClipJob.h"
+#include "DesktopSession.h"
+#include "DurationText.h"
 #include "OpenPanel.h"
 #include "RequiredControl.h"
 #include "StatusText.h"
@@ -86,7 +88,11 @@ void AppDelegate::savePanelCompletion(qint64 response, const SavePanel& panel, Q
     // ever end the busy state otherwise.
     const std::optional<QString> outputPath = response == 1 ? panel.url() : std::nullopt;
     if (!outputPath) {
-        leaveBusyState(progress, saveButton);
+        // The indicator keeps spinning for the clips still being written.
+        if (writing_.isEmpty())
+            leaveBusyState(progress, saveButton);
+        else
+            saveButton.setEnabled(true);
         return;
     }
     startExport(*outputPath, sender);
@@ -102,13 +108,38 @@ void AppDelegate::startExport(const QString& outputPath, QObject* sender)
     request.outputPath = outputPath;
     request.weakDelegate = this;
     request.sender = sender;
-    showStatus(writingStatus(outputPath));
-    startClipJob(request);
+    request.videoSeconds = secondsOfDurationText(requiredControl(durationTextField_).text());
+    writing_.insert(startClipJob(request), {outputPath, std::nullopt});
+    said_.clear();
+    showExportState();
+}
+
+void AppDelegate::stopExports()
+{
+    stopClipJobs();
+}
+
+void AppDelegate::showClipProgress(int jobId, int percent)
+{
+    const auto clip = writing_.find(jobId);
+    if (clip == writing_.end())
+        return;
+    clip->percent = percent;
+    showExportState();
+}
+
+void AppDelegate::clipJobFinished(int jobId)
+{
+    writing_.remove(jobId);
+    showExportState();
 }
 
 void AppDelegate::showClipVerdict(const ClipVerdict& verdict)
 {
     showStatus(verdictStatus(verdict));
+    // Someone who has gone to another window hears of it there.
+    if (window_ && !window_->isActiveWindow())
+        notifyDesktop(verdictStatus(verdict));
 }
 
 // Read without writing anything back: normalising the fields under the
@@ -125,11 +156,26 @@ ClipTimes AppDelegate::clipTimes() const
             timeOfTexts(textsOf({timeHH_, timeMM_, timeSS_, timeFFF_}))};
 }
 
-// The line may be asked to change after the window has gone; then it is skipped.
 void AppDelegate::showStatus(const QString& text)
 {
+    said_ = text;
+    showExportState();
+}
+
+// Controls may be asked to change after the window has gone; they are skipped.
+void AppDelegate::showExportState()
+{
+    const QList<WritingClip> clips = writing_.values();
     if (statusLabel_)
-        statusLabel_->setText(text);
+        statusLabel_->setText(combinedStatus(said_, writingStatus(clips)));
+    if (stopButton_)
+        stopButton_->setVisible(!clips.isEmpty());
+    std::optional<double> done;
+    for (const WritingClip& clip : clips)
+        done = done.value_or(0) + clip.percent.value_or(0) / 100.0 / double(clips.size());
+    if (done != taskBarProgress_)
+        showTaskBarProgress(done);
+    taskBarProgress_ = done;
 }
 
 qint64 removeAudioStateOf(const QCheckBox& box)

@@ -5,10 +5,12 @@
 #include "DurationProbe.h"
 #include "FramePreview.h"
 #include "SavePanel.h"
+#include "StatusText.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -56,9 +58,13 @@ public:
     void setStatusLabel(QLabel* control) { statusLabel_ = control; }
     DropView* dropView() const { return dropView_; }
     void setDropView(DropView* control);
+    QPushButton* stopButton() const { return stopButton_; }
+    void setStopButton(QPushButton* control) { stopButton_ = control; }
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
+    void showClipProgress(int jobId, int percent) override;
+    void clipJobFinished(int jobId) override;
     void showClipVerdict(const ClipVerdict& verdict) override;
 
     std::optional<QString> droppedFilename() const { return droppedFilename_; }
@@ -68,12 +74,17 @@ public slots:
     // Asks for a video in a dialog; the one chosen is taken as if dropped.
     void chooseFile();
     void saveClip(QObject* sender = nullptr);
+    // Stops every clip being written; none of them is kept.
+    void stopExports();
 
 private:
     void savePanelCompletion(qint64 response, const SavePanel& panel, QObject* sender);
     void startExport(const QString& outputPath, QObject* sender);
     void showStatus(const QString& text);
     ClipTimes clipTimes() const;
+    // The status line, the Stop button and the task bar, after a change in
+    // what is said or in the clips being written.
+    void showExportState();
 
     QPointer<QWidget> window_;
     QPointer<QPushButton> saveClipButton_;
@@ -91,7 +102,11 @@ private:
     QPointer<QLineEdit> durationTextField_;
     QPointer<QLabel> statusLabel_;
     QPointer<DropView> dropView_;
+    QPointer<QPushButton> stopButton_;
     std::optional<QString> droppedFilename_;
+    QString said_;                          // the last verdict or word about the file
+    QMap<int, WritingClip> writing_;        // by job number, until ffmpeg ends
+    std::optional<double> taskBarProgress_; // as last shown
     DurationProbe durationProbe_;
     FramePreview framePreview_;
 };

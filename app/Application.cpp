@@ -3,6 +3,7 @@
 #include "AppDelegate.h"
 #include "ClipJob.h"
 #include "CommandLine.h"
+#include "CutCommand.h"
 #include "EndingSignals.h"
 #include "MainWindow.h"
 #include "StandardOutput.h"
@@ -81,6 +82,8 @@ int applicationMain(int argc, char* argv[])
         printErrorLine(early.text);
         return 2;
     }
+    if (early.action == CommandLine::Action::Cut)
+        return runCut(*early.cut, argc, argv);
 
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.velborn.Trimlet"));

@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <iterator>
@@ -62,7 +64,67 @@ QStringList withoutQtOptions(const QStringList& arguments)
 CommandLine usageError(const QString& why)
 {
     return {CommandLine::Action::UsageError, std::nullopt,
-            QStringLiteral("velborn-trimlet: %1 Try --help.").arg(why)};
+            QStringLiteral("velborn-trimlet: %1 Try --help.").arg(why), std::nullopt};
+}
+
+const QString description =
+    QStringLiteral("Cuts a clip out of a video file.\n\n"
+                   "With --start, --length and --output it cuts without a window, for scripts\n"
+                   "and machines with no display. For instance, the ten seconds from 1:05 on:\n"
+                   "  velborn-trimlet --start 1:05 --length 10 --output clip.mp4 talk.mp4");
+
+struct CutOptions {
+    QCommandLineOption start{QStringLiteral("start"),
+                             QStringLiteral("Where the clip starts, as [[H:]M:]S[.F]."),
+                             QStringLiteral("TIME")};
+    QCommandLineOption length{QStringLiteral("length"),
+                              QStringLiteral("How long the clip is, as [[H:]M:]S[.F]."),
+                              QStringLiteral("TIME")};
+    QCommandLineOption output{QStringLiteral("output"),
+                              QStringLiteral("The clip's file; \".mp4\" is added to a name "
+                                             "without a suffix."),
+                              QStringLiteral("FILE")};
+    QCommandLineOption removeAudio{QStringLiteral("remove-audio"),
+                                   QStringLiteral("Leave the audio out of the clip.")};
+    QCommandLineOption overwrite{QStringLiteral("overwrite"),
+                                 QStringLiteral("Replace a file already at --output.")};
+
+    bool anySet(const QCommandLineParser& parser) const
+    {
+        return parser.isSet(start) || parser.isSet(length) || parser.isSet(output) ||
+               parser.isSet(removeAudio) || parser.isSet(overwrite);
+    }
+};
+
+QString withSuffix(const QString& path)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".mp4") : path;
+}
+
+CommandLine cutFrom(const QCommandLineParser& parser, const CutOptions& options,
+                    const QString& workingFolder)
+{
+    const QStringList videos = parser.positionalArguments();
+    if (!parser.isSet(options.start) || !parser.isSet(options.length) ||
+        !parser.isSet(options.output) || videos.size() != 1)
+        return usageError(QStringLiteral("A cut needs --start, --length, --output and one video."));
+    CommandLine::Cut cut;
+    for (const auto& [option, fields] :
+         {std::pair(&options.start, &cut.start), std::pair(&options.length, &cut.length)}) {
+        const QString time = parser.value(*option);
+        const std::optional<TimeTexts> parsed = timeFieldsOf(time);
+        if (!parsed)
+            return usageError(
+                QStringLiteral("--%1: \"%2\" is not a time; write it as [[H:]M:]S[.F].")
+                    .arg(option->names().first(), time));
+        *fields = *parsed;
+    }
+    cut.removeAudio = parser.isSet(options.removeAudio);
+    cut.overwrite = parser.isSet(options.overwrite);
+    const QDir folder(workingFolder);
+    cut.output = withSuffix(folder.filePath(parser.value(options.output)));
+    cut.video = folder.filePath(videos.first());
+    return {CommandLine::Action::Cut, std::nullopt, {}, cut};
 }
 
 } // namespace
@@ -70,11 +132,15 @@ CommandLine usageError(const QString& why)
 CommandLine parseCommandLine(const QStringList& arguments, const QString& workingFolder)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Cuts a clip out of a video file."));
+    parser.setApplicationDescription(description);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const CutOptions cutOptions;
+    parser.addOptions({cutOptions.start, cutOptions.length, cutOptions.output,
+                       cutOptions.removeAudio, cutOptions.overwrite});
     parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("A video to open, as if dropped on the window."),
+                                 QStringLiteral("A video to open, as if dropped on the window, "
+                                                "or to cut."),
                                  QStringLiteral("[file]"));
     // Asking for help is answered even beside an option this does not know.
     const bool understood = parser.parse(withoutQtOptions(arguments));
@@ -83,13 +149,15 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& workin
         // would take the program's name from: name it here.
         const QString usage = QStringLiteral("Usage: velborn-trimlet [options] [file]\n");
         return {CommandLine::Action::PrintHelp, std::nullopt,
-                usage + parser.helpText().section(u'\n', 1)};
+                usage + parser.helpText().section(u'\n', 1), std::nullopt};
     }
     if (parser.isSet(version))
         return {CommandLine::Action::PrintVersion, std::nullopt,
-                QStringLiteral("Velborn Trimlet " VELBORN_VERSION)};
+                QStringLiteral("Velborn Trimlet " VELBORN_VERSION), std::nullopt};
     if (!understood)
         return usageError(parser.errorText());
+    if (cutOptions.anySet(parser))
+        return cutFrom(parser, cutOptions, workingFolder);
 
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
@@ -98,5 +166,16 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& workin
         return {};
     // Only the working folder goes in front: ".." after a symbolic link is the
     // file system's to resolve, as the shell's user means it.
-    return {CommandLine::Action::Run, QDir(workingFolder).filePath(files.first()), {}};
+    return {
+        CommandLine::Action::Run, QDir(workingFolder).filePath(files.first()), {}, std::nullopt};
+}
+
+std::optional<TimeTexts> timeFieldsOf(const QString& text)
+{
+    static const QRegularExpression time(
+        QStringLiteral("^(?:(?:(\\d+):)?(\\d+):)?(\\d+)(?:\\.(\\d*))?$"));
+    const QRegularExpressionMatch parts = time.match(text);
+    if (!parts.hasMatch())
+        return std::nullopt;
+    return TimeTexts{parts.captured(1), parts.captured(2), parts.captured(3), parts.captured(4)};
 }

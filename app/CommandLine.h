@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TimeCode.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,12 +11,29 @@
 // like) are left to Qt, whether or not QApplication has taken them out yet, so
 // the command line can be read before there is a display.
 struct CommandLine {
-    enum class Action { Run, PrintHelp, PrintVersion, UsageError };
+    enum class Action { Run, Cut, PrintHelp, PrintVersion, UsageError };
+
+    // A cut to make without a window: the four fields of each time as the
+    // window would hold them, and the files made absolute.
+    struct Cut {
+        TimeTexts start;
+        TimeTexts length;
+        bool removeAudio = false;
+        bool overwrite = false;
+        QString output; // ".mp4" added when it has no suffix, as the save dialog does
+        QString video;
+    };
 
     Action action = Action::Run;
     std::optional<QString> file; // to open as if dropped, made absolute
     QString text;                // the help, the version, or the one-line error
+    std::optional<Cut> cut;
 };
+
+// A time written as the window's four fields in one text, [[H:]M:]S[.F]:
+// "1:02:03.5" is 1 hour, 2 minutes, 3 seconds and the fraction "5". Nothing
+// for a text that is not one.
+std::optional<TimeTexts> timeFieldsOf(const QString& text);
 
 // `arguments` start with the program's name; a relative path gets
 // `workingFolder` in front, and nothing else is changed in it.

@@ -24,6 +24,7 @@ void MainWindow::connectDelegate(AppDelegate& delegate)
 {
     delegate.setWindow(this);
     delegate.setSaveClipButton(ui->saveClipButton);
+    delegate.setStopButton(ui->stopButton);
     delegate.setDroppedFileNameLabel(ui->droppedFileNameLabel);
     delegate.setStartHH(ui->startHH);
     delegate.setStartMM(ui->startMM);
@@ -46,6 +47,13 @@ void MainWindow::connectDelegate(AppDelegate& delegate)
     connect(ui->saveClipButton, &QPushButton::clicked, &delegate,
             [&delegate, button = ui->saveClipButton] { delegate.saveClip(button); });
     // The button keeps its mnemonic; a click does nothing while it is disabled.
+    connect(ui->stopButton, &QPushButton::clicked, &delegate, &AppDelegate::stopExports);
+    // Escape stops what the Stop button would, and only while it is there.
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, ui->stopButton,
+            [button = ui->stopButton] {
+                if (button->isVisible())
+                    button->click();
+            });
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, ui->saveClipButton,
             &QPushButton::click);
 }

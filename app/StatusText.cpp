@@ -13,9 +13,22 @@ QString fileNameOf(const QString& path)
 
 } // namespace
 
-QString writingStatus(const QString& outputPath)
+QString writingStatus(const QList<WritingClip>& clips)
 {
-    return QStringLiteral("Writing %1…").arg(fileNameOf(outputPath));
+    if (clips.size() > 1)
+        return QStringLiteral("Writing %1 clips…").arg(clips.size());
+    if (clips.isEmpty())
+        return {};
+    const WritingClip& clip = clips.first();
+    const QString writing = QStringLiteral("Writing %1…").arg(fileNameOf(clip.outputPath));
+    return clip.percent ? writing + QStringLiteral(" %1%").arg(*clip.percent) : writing;
+}
+
+QString combinedStatus(const QString& said, const QString& writing)
+{
+    if (said.isEmpty() || writing.isEmpty())
+        return said + writing;
+    return said + QStringLiteral(" · ") + writing;
 }
 
 QString verdictStatus(const ClipVerdict& verdict)

@@ -134,11 +134,9 @@ SoakRuns measureSoak(int exports, int drops)
     tools.addScript(
         QStringLiteral("ffmpeg"),
         QStringLiteral(R"(for a; do out="$a"; done; [ "$out" = - ] && exit 1; printf x > "$out")"));
-    // ffprobe answers the duration probe and the look at a written clip each
-    // in its own form.
     tools.addScript(QStringLiteral("ffprobe"), QStringLiteral(R"(case "$*" in
-*codec_type*) printf 'codec_type=video\nduration=0:00:03.000000\n';;
-*) printf 'format,0:00:03.000000\n';;
+*codec_type*) printf 'codec_type=video\nduration=0:00:03.000000\n' ;;
+*) printf 'format,0:00:03.000000\n' ;;
 esac)"));
     const QDir output(tools.filePath(QStringLiteral("output")));
     if (!output.mkpath(QStringLiteral(".")))

@@ -3,6 +3,7 @@
 #include "BusyState.h"
 #include "ClipVerdict.h"
 #include "EndingSignals.h"
+#include "GuiThread.h"
 #include "WriteClip.h"
 
 #include <QAbstractButton>
@@ -12,6 +13,7 @@
 #include <QThread>
 
 #include <condition_variable>
+#include <map>
 #include <mutex>
 
 namespace {
@@ -39,10 +41,10 @@ RunningJobs& runningJobs()
     return jobs;
 }
 
-void runCountedClipJob(const ClipRequest& request)
+void runCountedClipJob(const ClipRequest& request, int jobId, std::stop_token stop)
 {
     blockEndingSignals();
-    runClipJob(request);
+    runClipJob(request, jobId, std::move(stop));
     RunningJobs& jobs = runningJobs();
     {
         const std::lock_guard lock(jobs.mutex);
@@ -56,15 +58,25 @@ void forgetDeletedClipThreads()
     clipThreads().removeAll(nullptr);
 }
 
-template <typename Call> void postToGuiThread(Call call)
+// Exports whose ffmpeg has not ended yet, by job number; GUI thread only.
+std::map<int, std::stop_source>& writingClips()
 {
-    QMetaObject::invokeMethod(qApp, std::move(call), Qt::QueuedConnection);
+    static std::map<int, std::stop_source> clips;
+    return clips;
 }
 
-void postFinishClipJob(const ClipRequest& request)
+void postFinishClipJob(const ClipRequest& request, int jobId)
 {
-    postToGuiThread([delegate = request.weakDelegate, sender = request.sender] {
-        finishClipJob(delegate, sender);
+    postToGuiThread([delegate = request.weakDelegate, sender = request.sender, jobId] {
+        finishClipJob(delegate, sender, jobId);
+    });
+}
+
+void postProgress(const ClipRequest& request, int jobId, int percent)
+{
+    postToGuiThread([delegate = request.weakDelegate, jobId, percent] {
+        if (delegate)
+            delegate->showClipProgress(jobId, percent);
     });
 }
 
@@ -89,36 +101,55 @@ QStringList clipArguments(const ClipRequest& request)
     return arguments;
 }
 
-void runClipJob(const ClipRequest& request)
+void runClipJob(const ClipRequest& request, int jobId, std::stop_token stop)
 {
-    postVerdict(request, writeClip(request, [&request] { postFinishClipJob(request); }));
+    ClipWriting writing;
+    writing.ffmpegEnded = [&] { postFinishClipJob(request, jobId); };
+    writing.progressed = [&](int percent) { postProgress(request, jobId, percent); };
+    writing.stop = std::move(stop);
+    postVerdict(request, writeClip(request, writing));
 }
 
-void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>&)
+void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>&,
+                   int jobId)
 {
+    writingClips().erase(jobId);
     // The window may have been closed while the clip was written.
     if (!weakDelegate)
         return;
-    if (QProgressBar* progress = weakDelegate->clipProgress()) {
+    // The indicator spins while any clip is being written.
+    QProgressBar* progress = weakDelegate->clipProgress();
+    if (progress && writingClips().empty()) {
         stopBusyIndicator(*progress);
         hideBusyIndicator(*progress);
     }
     if (QAbstractButton* saveButton = weakDelegate->saveClipButton())
         saveButton->setEnabled(true);
+    weakDelegate->clipJobFinished(jobId);
 }
 
-void startClipJob(const ClipRequest& request)
+int startClipJob(const ClipRequest& request)
 {
+    static int lastJobId = 0;
+    const int jobId = ++lastJobId;
+    std::stop_token stop = writingClips()[jobId].get_token();
     forgetDeletedClipThreads();
     {
         const std::lock_guard lock(runningJobs().mutex);
         ++runningJobs().running;
     }
-    QThread* thread = QThread::create(runCountedClipJob, request);
+    QThread* thread = QThread::create(runCountedClipJob, request, jobId, stop);
     thread->setObjectName(QStringLiteral("velborn"));
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     clipThreads().append(thread);
     thread->start();
+    return jobId;
+}
+
+void stopClipJobs()
+{
+    for (auto& [jobId, stop] : writingClips())
+        stop.request_stop();
 }
 
 int runningClipJobCount()

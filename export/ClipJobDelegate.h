@@ -17,5 +17,8 @@ public:
 
     virtual QProgressBar* clipProgress() const = 0;
     virtual QAbstractButton* saveClipButton() const = 0;
+    virtual void showClipProgress(int jobId, int percent) = 0;
+    // After the busy state has had its say on the job's end.
+    virtual void clipJobFinished(int jobId) = 0;
     virtual void showClipVerdict(const ClipVerdict& verdict) = 0;
 };

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // Everything one export needs, copied out of the window when the save dialog
 // closes, so the job reads nothing that can change under it.
@@ -19,4 +20,7 @@ struct ClipRequest {
     QString outputPath;
     QPointer<ClipJobDelegate> weakDelegate;
     QPointer<QObject> sender;
+    // The video's length when known, so that progress can allow for a clip
+    // that the video's end cuts short.
+    std::optional<double> videoSeconds;
 };

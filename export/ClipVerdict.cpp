@@ -35,6 +35,8 @@ bool reportsUnfinishedOutput(const QString& output)
 
 std::optional<QString> whyFfmpegFailed(const ToolRun& run)
 {
+    if (run.end == ToolEnd::Cancelled)
+        return QStringLiteral("stopped");
     if (run.end != ToolEnd::Exited)
         return run.failure;
     const QString output = QString::fromUtf8(run.output);

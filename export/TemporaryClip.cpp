@@ -39,8 +39,7 @@ QString followLinks(QString path)
 
 QString randomLetters(int count)
 {
-    static const char letters[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     QString text;
     for (int i = 0; i < count; ++i)
         text += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)]);
@@ -90,7 +89,8 @@ std::optional<TemporaryClip> TemporaryClip::create(const QString& chosenPath, QS
 
     const QDir folder = chosen.absoluteDir();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString path = folder.filePath(temporaryClipName(chosen.fileName(), randomLetters(6)));
+        const QString path =
+            folder.filePath(temporaryClipName(chosen.fileName(), randomLetters(6)));
         const int descriptor =
             ::open(encoded(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor < 0 && errno == EEXIST)

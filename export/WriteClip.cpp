@@ -1,11 +1,13 @@
 #include "WriteClip.h"
 
 #include "ClipJob.h"
+#include "ClipProgress.h"
 #include "ResourceTool.h"
 #include "SameFile.h"
 #include "StandardOutput.h"
 #include "TemporaryClip.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 namespace {
@@ -15,32 +17,56 @@ ClipVerdict refused(const ClipRequest& request, const QString& reason)
     return {request.outputPath, false, {}, reason, {}};
 }
 
-ToolRun runFfmpeg(const ClipRequest& request, const TemporaryClip& clip)
+// Hands on each new percentage, but no more than four a second.
+struct ProgressReader {
+    ClipProgress progress;
+    std::function<void(int)> progressed;
+    QElapsedTimer sinceShown;
+    int shown = -1;
+
+    void operator()(const QByteArray& piece)
+    {
+        const std::optional<int> percent = progress.take(piece);
+        if (!percent || *percent == shown || (sinceShown.isValid() && sinceShown.elapsed() < 250))
+            return;
+        shown = *percent;
+        sinceShown.start();
+        progressed(*percent);
+    }
+};
+
+ToolRun runFfmpeg(const ClipRequest& request, const TemporaryClip& clip, const ClipWriting& writing)
 {
     ClipRequest intoClip = request;
     intoClip.outputPath = clip.path();
-    return runResourceToolToEnd(QStringLiteral("ffmpeg"), clipArguments(intoClip));
+    ToolRunOptions options;
+    options.stop = writing.stop;
+    options.onOutput =
+        ProgressReader{ClipProgress(expectedClipSeconds(request.startTime, request.duration,
+                                                        request.videoSeconds)),
+                       writing.progressed, QElapsedTimer(), -1};
+    options.waitForExit = true; // its exit status is part of the verdict
+    return runResourceToolToEnd(QStringLiteral("ffmpeg"), clipArguments(intoClip), options);
 }
 
 } // namespace
 
-ClipVerdict writeClip(const ClipRequest& request, const std::function<void()>& ffmpegEnded)
+ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing)
 {
     if (namesSameFile(request.inputPath, request.outputPath)) {
-        ffmpegEnded();
-        return refused(request,
-                       QStringLiteral("%1 is the video being cut; choose another name")
-                           .arg(QFileInfo(request.outputPath).fileName()));
+        writing.ffmpegEnded();
+        return refused(request, QStringLiteral("%1 is the video being cut; choose another name")
+                                    .arg(QFileInfo(request.outputPath).fileName()));
     }
     QString error;
     std::optional<TemporaryClip> clip = TemporaryClip::create(request.outputPath, error);
     if (!clip) {
-        ffmpegEnded();
+        writing.ffmpegEnded();
         return refused(request, error);
     }
 
-    const ToolRun run = runFfmpeg(request, *clip);
-    ffmpegEnded();
+    const ToolRun run = runFfmpeg(request, *clip, writing);
+    writing.ffmpegEnded();
     // Whatever ffmpeg said is passed on byte for byte, whatever its encoding.
     if (run.answered())
         printBytesLine(run.output);

@@ -4,11 +4,23 @@
 #include "ClipVerdict.h"
 
 #include <functional>
+#include <stop_token>
+
+// What the caller of writeClip hears while the clip is written, and how it
+// stops it.
+struct ClipWriting {
+    // Once ffmpeg is done, or at once when it never runs.
+    std::function<void()> ffmpegEnded = [] {};
+    // How far ffmpeg has got, in percent: at most four times a second, and
+    // never 100 before the verdict.
+    std::function<void(int percent)> progressed = [](int) {};
+    // Stops ffmpeg and its helpers; the export is then not written.
+    std::stop_token stop;
+};
 
 // Writes the clip `request` asks for: ffmpeg writes a new hidden file beside
 // the chosen one, which takes the chosen name only once it has been judged a
 // clip. Refuses, before anything runs, to write over the video being cut.
-// `ffmpegEnded` is called once ffmpeg is done, or at once when it never runs;
 // ffmpeg's output goes to standard output byte for byte. Blocks the calling
 // thread throughout.
-ClipVerdict writeClip(const ClipRequest& request, const std::function<void()>& ffmpegEnded);
+ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing = {});

@@ -11,14 +11,15 @@
 
 namespace {
 
-// The duration text, or nothing when the probe was stopped.
+// The duration text, or nothing when the probe was stopped: its window is
+// going, and it has nothing to say.
 std::optional<QString> probeText(const QString& path, const std::stop_token& stop)
 {
-    const ToolRun run = runResourceToolToEnd(QStringLiteral("ffprobe"), probeArguments(path),
-                                             ToolRunOptions{probeTimeLimit, stop, {}, false});
-    if (run.end == ToolEnd::Cancelled)
+    const std::optional<QString> answer =
+        runResourceTool(QStringLiteral("ffprobe"), probeArguments(path),
+                        ToolRunOptions{probeTimeLimit, stop, {}, false});
+    if (stop.stop_requested())
         return std::nullopt;
-    const std::optional<QString> answer = run.answered() ? decodeUtf8(run.output) : std::nullopt;
     return durationTextFromProbeOutput(answer.value_or(QString()));
 }
 
@@ -40,7 +41,9 @@ QStringList probeArguments(const QString& path)
 DurationProbe::DurationProbe(QObject* parent)
     : QObject(parent)
     , worker([this](const std::stop_token& stop) { probeInTurn(stop); })
-{}
+{
+    connect(this, &DurationProbe::durationRead, this, &DurationProbe::show, Qt::QueuedConnection);
+}
 
 DurationProbe::~DurationProbe()
 {
@@ -78,9 +81,7 @@ void DurationProbe::probeInTurn(const std::stop_token& stop)
         if (!text)
             return;
         printLine(*text);
-        QMetaObject::invokeMethod(
-            this, [this, number = next.number, text = *text] { show(number, text); },
-            Qt::QueuedConnection);
+        emit durationRead(next.number, *text);
     }
 }
 

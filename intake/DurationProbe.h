@@ -37,6 +37,11 @@ public:
     // `field` is gone. A missing, hung or garbled answer counts as an empty one.
     void probeDuration(const QString& path, QLineEdit* field, DurationShown shown = {});
 
+signals:
+    // From the worker; queued to show() on the GUI thread. A connection owns
+    // its slot, so nothing the GUI thread runs is freed by the worker.
+    void durationRead(quint64 probe, const QString& text);
+
 private:
     struct Probe {
         QString path;

@@ -176,6 +176,8 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
     delegate.droppedFileNameLabel()->setText("/edited/by hand.mkv");
     delegate.removeAudioButton()->setTristate(true);
     QFile arguments(tools.filePath("ffmpeg.args"));
+    const char* const nothing =
+        "Not written: nothing was encoded; is the start past the end of the video?";
     for (const auto state : {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked}) {
         delegate.removeAudioButton()->setCheckState(state);
         const QString output = tools.filePath(QString("wait%1.mp4").arg(state));
@@ -210,6 +212,23 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
         QFile::remove(tools.filePath("ffmpeg.go"));
     }
 
+    // Two at once: the indicator spins, Stop stays, and the line names the clip
+    // still being written beside the other's verdict, until its ffmpeg ends too.
+    saveAs(1, tools.filePath("wait long.mp4"));
+    ASSERT_TRUE(waitFor([&] { return arguments.exists(); }));
+    delegate.saveClipButton()->setEnabled(true); // as a drop would
+    saveAs(1, tools.filePath("short.mp4"));
+    ASSERT_TRUE(waitFor([&] { return delegate.statusLabel()->text().startsWith("Not"); }));
+    EXPECT_EQ(seen().mid(2, 3),
+              (QStringList{nothing + QString(" · Writing wait long.mp4…"), "save", "busy"}));
+    EXPECT_FALSE(delegate.stopButton()->isHidden());
+    saveAs(QDialog::Rejected, ""); // a dialog cancelled meanwhile leaves the indicator spinning
+    EXPECT_EQ(seen().mid(3, 2), (QStringList{"save", "busy"}));
+    QFile(tools.filePath("ffmpeg.go")).open(QIODevice::WriteOnly);
+    waitForClipJobs();
+    EXPECT_EQ(seen().mid(2, 3), (QStringList{nothing, "save", "idle"}));
+    EXPECT_TRUE(delegate.stopButton()->isHidden());
+
     // ffmpeg, a script writing "$out" (none: missing), over an earlier clip that
     // only a checked clip may replace; what is printed; the status line after
     // the real ffprobe's look, which "ffprobe.off" makes crash.
@@ -217,8 +236,6 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
     QFile::link(VELBORN_BUILD_RESOURCE_DIR "/ffprobe", tools.filePath("ffprobe.real"));
     QFile::link(VELBORN_BUILD_RESOURCE_DIR "/ffmpeg", tools.filePath("ffmpeg.real"));
     const QString output = tools.filePath("clip.mp4");
-    const char* const nothing =
-        "Not written: nothing was encoded; is the start past the end of the video?";
     const char* const clip = "exec \"$0.real\" -y -v error -f lavfi -i testsrc=duration=2 \"$out\"";
     // clang-format off
     const std::tuple<QString, const char*, const char*> cases[] = {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,14 @@
 inline QStringList unfinishedClips(const QString& folder)
 {
     return QDir(folder).entryList({".*.velborn-unfinished-*"}, QDir::Files | QDir::Hidden);
+}
+
+// Processes whose command line names `path`, zombies aside.
+inline int processesNaming(const QString& path)
+{
+    QProcess pgrep;
+    pgrep.start("pgrep", {"--count", "--full", QRegularExpression::escape(path)});
+    return pgrep.waitForFinished() ? pgrep.readAll().trimmed().toInt() : -1;
 }
 
 // The application, not shown. Its ffprobe gives the file's name as seconds; its

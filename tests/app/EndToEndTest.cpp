@@ -3,6 +3,7 @@
 #include "DropView.h"
 #include "StandardOutput.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -62,9 +63,11 @@ TEST_F(ApplicationFixture, ADroppedVideoIsCutWithOrWithoutAudioAndNeverOverAFile
     const QByteArray video = contentsOf(source);
     QFile::link(tools.path(), tools.filePath("linked"));
     for (const QString& same : {source, tools.filePath("linked/-in put, «ø».mp4")}) {
+        flushStandardOutput(std::chrono::seconds(1));
         testing::internal::CaptureStdout();
         EXPECT_EQ(exportTo(same),
                   "Not written: -in put, «ø».mp4 is the video being cut; choose another name");
+        flushStandardOutput(std::chrono::seconds(1));
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         EXPECT_TRUE(contentsOf(source) == video);
     }
@@ -129,14 +132,6 @@ TEST_F(ApplicationFixture, TheDropAreaShowsTheClipsFirstAndLastFrame)
 
     flushStandardOutput(std::chrono::seconds(1));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "0:00:02.0\n0:00:10.0\n");
-}
-
-// Processes whose command line names `path`, zombies aside.
-int processesNaming(const QString& path)
-{
-    QProcess pgrep;
-    pgrep.start("pgrep", {"--count", "--full", QRegularExpression::escape(path)});
-    return pgrep.waitForFinished() ? pgrep.readAll().trimmed().toInt() : -1;
 }
 
 // The whole application, its standard output a pipe that nobody reads: closed,
@@ -239,20 +234,20 @@ TEST_F(ApplicationProcess, AStalledOutputAndAHungProbeHoldNeitherTheWindowNorThe
     const QString hung = folder.filePath("hung.mp4");
     start(folder.filePath("a.mp4"), folder.filePath("b.mp4"), {},
           {"VELBORN_TEST_TOOLS=" + tools.path(), "VELBORN_TEST_DROP=" + hung}, true);
-    const auto answers = [&] {
+    // 20 ms apart: a window held for more than a moment misses some.
+    const auto answersWithin = [&](int ms) {
         QByteArray said;
-        // 20 ms apart: a window held for more than a moment misses them.
         waitFor(
             [&] { return (said += application.readAllStandardError()).count("answering") >= 10; },
-            3000);
+            ms);
         return said.count("answering");
     };
-    ASSERT_GE(answers(), 10);
-    ASSERT_EQ(processesNaming(hung), 1); // its ffprobe, which has up to 10 s
+    ASSERT_GE(answersWithin(30'000), 10); // started, exported, dropped
+    ASSERT_EQ(processesNaming(hung), 1);  // its ffprobe, which has up to 10 s
     // Once it is gone QProcess gives 0, and kill(0) would hit this test's group.
     const auto pid = static_cast<pid_t>(application.processId());
     ::kill(pid, SIGHUP);
-    ASSERT_GE(answers(), 10);
+    ASSERT_GE(answersWithin(3000), 10);
     QElapsedTimer clock;
     clock.start();
     ::kill(pid, SIGTERM);
@@ -261,4 +256,35 @@ TEST_F(ApplicationProcess, AStalledOutputAndAHungProbeHoldNeitherTheWindowNorThe
     EXPECT_EQ(std::pair(application.exitStatus(), application.exitCode()),
               std::pair(QProcess::CrashExit, SIGTERM));
     EXPECT_TRUE(waitFor([&] { return processesNaming(hung) == 0; }, 2000));
+}
+
+// A real export, stopped from the keyboard once it shows how far it has got:
+// ffmpeg and its unfinished file go. A screen reader can find Stop and press it.
+TEST_F(ApplicationFixture, EscapeStopsARealExportAndLeavesNothingBehind)
+{
+    tools.linkBuildTool("ffprobe");
+    tools.linkBuildTool("ffmpeg");
+    const QTemporaryDir folder;
+    const QString source = folder.filePath("long.mpg");
+    ASSERT_TRUE(makeTestClip(source, 30.0, "1280x720"));
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    delegate.fileDropped(source);
+    ASSERT_TRUE(durationShown("0:00:30.0"));
+    setTimes("0|0|0|0|0|1|0|0");
+    saveAs(1, folder.filePath("stopped.mp4"));
+    ASSERT_TRUE(waitFor([&] { return delegate.statusLabel()->text().endsWith("%"); }));
+    QAccessibleInterface* stop = QAccessible::queryAccessibleInterface(delegate.stopButton());
+    EXPECT_EQ(stop->text(QAccessible::Name), "Stop");
+    EXPECT_TRUE(stop->actionInterface()->actionNames().contains("Press"));
+    window.activateWindow(); // as the window manager does once the dialog has gone
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(waitFor([&] { return delegate.statusLabel()->text() == "Not written: stopped"; }));
+    waitForClipJobs();
+    EXPECT_EQ(processesNaming("stopped.mp4"), 0);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"long.mpg"});
+    EXPECT_EQ(seen().mid(3, 2), (QStringList{"save", "idle"}));
+    EXPECT_TRUE(delegate.stopButton()->isHidden());
 }

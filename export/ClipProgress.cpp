@@ -1,0 +1,70 @@
+#include "ClipProgress.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+std::optional<int> percentOfLine(const QByteArray& line, double expected)
+{
+    const qsizetype at = line.lastIndexOf("time=");
+    if (at < 0)
+        return std::nullopt;
+    const qsizetype end = line.indexOf(' ', at);
+    const std::optional<double> seconds =
+        secondsOfTimeCode(QString::fromLatin1(line.mid(at + 5, end < 0 ? -1 : end - at - 5)));
+    if (!seconds)
+        return std::nullopt;
+    const double percent = std::floor(100 * *seconds / expected);
+    return static_cast<int>(std::clamp(percent, 0.0, 99.0));
+}
+
+} // namespace
+
+std::optional<double> secondsOfTimeCode(const QString& timeCode)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^(?:(?:(\\d+):)?(\\d+):)?(\\d+)(?:\\.(\\d*))?$"));
+    const QRegularExpressionMatch parts = form.match(timeCode);
+    if (!parts.hasMatch())
+        return std::nullopt;
+    const QString fraction = parts.captured(4);
+    return parts.captured(1).toDouble() * 3600 + parts.captured(2).toDouble() * 60 +
+           parts.captured(3).toDouble() +
+           (fraction.isEmpty() ? 0.0 : (QStringLiteral("0.") + fraction).toDouble());
+}
+
+std::optional<double> expectedClipSeconds(const QString& startTime, const QString& length,
+                                          std::optional<double> videoSeconds)
+{
+    const std::optional<double> start = secondsOfTimeCode(startTime);
+    std::optional<double> seconds = secondsOfTimeCode(length);
+    if (seconds && start && videoSeconds)
+        seconds = std::min(*seconds, *videoSeconds - *start);
+    if (!seconds || *seconds <= 0)
+        return std::nullopt;
+    return seconds;
+}
+
+ClipProgress::ClipProgress(std::optional<double> expectedSeconds)
+    : expected(expectedSeconds)
+{}
+
+std::optional<int> ClipProgress::take(const QByteArray& piece)
+{
+    std::optional<int> percent;
+    for (const char c : piece) {
+        if (c != '\r' && c != '\n') {
+            // A statistics line is short; anything this long is not one.
+            if (line.size() < 4096)
+                line += c;
+            continue;
+        }
+        if (const std::optional<int> now = expected ? percentOfLine(line, *expected) : std::nullopt)
+            percent = now;
+        line.clear();
+    }
+    return percent;
+}

@@ -1,0 +1,121 @@
+// The cut from the command line, run as a script runs it: a process of its
+// own, with no display and no window system.
+#include "CutCommand.h"
+#include "ApplicationFixture.h"
+#include "ClipJob.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+QProcessEnvironment withoutDisplay()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    return environment;
+}
+
+struct Cut {
+    int exitCode = -1;
+    QString errors; // standard error
+};
+
+Cut cut(const QStringList& arguments, const QString& folder)
+{
+    QProcess application;
+    application.setProcessEnvironment(withoutDisplay());
+    application.setWorkingDirectory(folder);
+    application.start(VELBORN_APP, arguments);
+    application.waitForFinished(60'000);
+    return {application.exitStatus() == QProcess::NormalExit ? application.exitCode() : -1,
+            QString::fromUtf8(application.readAllStandardError())};
+}
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
+{
+    const QTemporaryDir folder;
+    ASSERT_TRUE(makeTestClip(folder.filePath("in.mp4"), 10.0));
+    QFile kept(folder.filePath("kept.mp4"));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly) && kept.write("a clip of mine") > 0);
+    kept.close();
+    const QStringList times{"--start", "0:2.5", "--length", "3"};
+    const QString past =
+        "Not written: nothing was encoded; is the start past the end of the video?";
+    // The arguments after the times; the exit code; the verdict; the clip then.
+    // clang-format off
+    const std::tuple<QStringList, int, QString, QStringList> cases[] = {
+        {{"--output", "clip", "in.mp4"}, 0, "Written: clip.mp4, 0:00:03.0", {"video", "audio", "3.0"}},
+        {{"--remove-audio", "--output", "silent.mp4", "in.mp4"}, 0, "Written: silent.mp4, 0:00:03.0", {"video", "3.0"}},
+        {{"--output", "kept.mp4", "in.mp4"}, 1, "Not written: kept.mp4 exists; give --overwrite to replace it", {}},
+        {{"--output", "in.mp4", "--overwrite", "in.mp4"}, 1, "Not written: in.mp4 is the video being cut; choose another name", {"video", "audio", "10.0"}},
+        {{"--output", "kept.mp4", "--overwrite", "in.mp4"}, 0, "Written: kept.mp4, 0:00:03.0", {"video", "audio", "3.0"}},
+        {{"--start", "99", "--output", "past.mp4", "in.mp4"}, 1, past, {}},
+        {{"--output", "x.mp4", "in.mp4", "--length", "soon"}, 2,
+         "velborn-trimlet: --length: \"soon\" is not a time; write it as [[H:]M:]S[.F]. Try --help.", {}},
+        {{"--output", "x.mp4"}, 2, "velborn-trimlet: A cut needs --start, --length, --output and one video. Try --help.", {}}};
+    // clang-format on
+    for (const auto& [arguments, exitCode, verdict, facts] : cases) {
+        const Cut made = cut(times + arguments, folder.path());
+        EXPECT_EQ(made.exitCode, exitCode) << made.errors.toStdString();
+        EXPECT_EQ(made.errors.trimmed().section('\n', -1), verdict);
+        const QString output = folder.filePath(arguments.at(arguments.indexOf("--output") + 1));
+        EXPECT_EQ(probeMediaFacts(QFileInfo(output).suffix().isEmpty() ? output + ".mp4" : output),
+                  facts)
+            << verdict.toStdString();
+        if (exitCode == 1 && arguments.contains("kept.mp4")) {
+            EXPECT_EQ(contentsOf(kept.fileName()), "a clip of mine");
+        }
+    }
+    EXPECT_EQ(unfinishedClips(folder.path()), QStringList());
+}
+
+// The same times give the same command line as the window's fields would.
+TEST(CutCommand, NormalisesTimesAsTheWindowDoes)
+{
+    const CommandLine parsed = parseCommandLine(
+        {"velborn-trimlet", "--start", "0:0:75", "--length", "1:90:0.5", "--output", "c", "v.mkv"},
+        "/home/me");
+    ASSERT_EQ(parsed.action, CommandLine::Action::Cut) << parsed.text.toStdString();
+    QLineEdit fields[8];
+    for (int i = 0; i < 8; ++i)
+        fields[i].setText(QString("0|0|75|0|1|90|0|5").section('|', i, i));
+    ClipRequest window;
+    window.startTime = timeCodeFromFields({&fields[0], &fields[1], &fields[2], &fields[3]});
+    window.duration = timeCodeFromFields({&fields[4], &fields[5], &fields[6], &fields[7]});
+    window.inputPath = "/home/me/v.mkv";
+    window.outputPath = "/home/me/c.mp4";
+    EXPECT_EQ(clipArguments(clipRequestFor(*parsed.cut)), clipArguments(window));
+    EXPECT_EQ(window.startTime + ' ' + window.duration, "00:01:15.00 02:30:00.50");
+}
+
+// Ended by a signal mid-cut: no ffmpeg left behind, and no file.
+TEST(CutCommand, ASignalStopsTheCutAndLeavesNothing)
+{
+    const QTemporaryDir folder;
+    ASSERT_TRUE(makeTestClip(folder.filePath("long.mpg"), 30.0, "1280x720"));
+    QProcess application;
+    application.setProcessEnvironment(withoutDisplay());
+    application.setWorkingDirectory(folder.path());
+    application.start(VELBORN_APP,
+                      {"--start", "0", "--length", "30", "--output", "cut", "long.mpg"});
+    ASSERT_TRUE(waitFor([&] { return !unfinishedClips(folder.path()).isEmpty(); }));
+    ::kill(static_cast<pid_t>(application.processId()), SIGTERM);
+    ASSERT_TRUE(application.waitForFinished(5000));
+    EXPECT_EQ(std::pair(application.exitStatus(), application.exitCode()),
+              std::pair(QProcess::CrashExit, SIGTERM));
+    EXPECT_TRUE(waitFor([&] { return processesNaming(folder.filePath(".cut.mp4")) == 0; }, 2000));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"long.mpg"});
+}
