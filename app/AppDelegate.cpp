@@ -19,6 +19,18 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     hideBusyIndicator(requiredControl(clipProgress_));
     requiredControl(saveClipButton_).setEnabled(false);
+    // The frames follow the times as they are typed.
+    for (const QPointer<QLineEdit>& field :
+         {startHH_, startMM_, startSS_, startFFF_, timeHH_, timeMM_, timeSS_, timeFFF_}) {
+        connect(&requiredControl(field), &QLineEdit::textChanged, this,
+                [this] { framePreview_.setClipTimes(clipTimes()); });
+    }
+}
+
+void AppDelegate::setDropView(DropView* control)
+{
+    dropView_ = control;
+    framePreview_.setView(control);
 }
 
 // Nothing is saved and nothing is stopped here; main waits for running clip
@@ -33,9 +45,12 @@ void AppDelegate::fileDropped(const QString& path)
     // A path without blanks cannot wrap; the tip shows whatever is cut off.
     label.setToolTip(path);
     showStatus(readingStatus(path));
-    durationProbe_.probeDuration(
-        path, &requiredControl(durationTextField_),
-        [this, path](const QString& text) { showStatus(probeStatus(path, text)); });
+    framePreview_.showVideo(path, clipTimes());
+    durationProbe_.probeDuration(path, &requiredControl(durationTextField_),
+                                 [this, path](const QString& text) {
+                                     showStatus(probeStatus(path, text));
+                                     framePreview_.setDuration(text);
+                                 });
     requiredControl(saveClipButton_).setEnabled(true);
 }
 
@@ -125,6 +140,20 @@ void AppDelegate::showClipVerdict(const ClipVerdict& verdict)
     // Someone who has gone to another window hears of it there.
     if (window_ && !window_->isActiveWindow())
         notifyDesktop(verdictStatus(verdict));
+}
+
+// Read without writing anything back: normalising the fields under the
+// person's fingers would move the cursor.
+ClipTimes AppDelegate::clipTimes() const
+{
+    const auto textsOf = [](const TimeFieldGroup& group) {
+        return TimeTexts{requiredControl(group.hours).text(), requiredControl(group.minutes).text(),
+                         requiredControl(group.seconds).text(),
+                         requiredControl(group.fraction).text()};
+    };
+    const TimeTexts start = textsOf({startHH_, startMM_, startSS_, startFFF_});
+    return {timeCodeOfTexts(start), timeOfTexts(start),
+            timeOfTexts(textsOf({timeHH_, timeMM_, timeSS_, timeFFF_}))};
 }
 
 void AppDelegate::showStatus(const QString& text)

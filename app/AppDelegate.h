@@ -1,7 +1,9 @@
 #pragma once
 
 #include "ClipJobDelegate.h"
+#include "DropView.h"
 #include "DurationProbe.h"
+#include "FramePreview.h"
 #include "SavePanel.h"
 #include "StatusText.h"
 
@@ -54,6 +56,8 @@ public:
     void setDurationTextField(QLineEdit* control) { durationTextField_ = control; }
     QLabel* statusLabel() const { return statusLabel_; }
     void setStatusLabel(QLabel* control) { statusLabel_ = control; }
+    DropView* dropView() const { return dropView_; }
+    void setDropView(DropView* control);
     QPushButton* stopButton() const { return stopButton_; }
     void setStopButton(QPushButton* control) { stopButton_ = control; }
 
@@ -77,6 +81,7 @@ private:
     void savePanelCompletion(qint64 response, const SavePanel& panel, QObject* sender);
     void startExport(const QString& outputPath, QObject* sender);
     void showStatus(const QString& text);
+    ClipTimes clipTimes() const;
     // The status line, the Stop button and the task bar, after a change in
     // what is said or in the clips being written.
     void showExportState();
@@ -96,12 +101,14 @@ private:
     QPointer<QProgressBar> clipProgress_;
     QPointer<QLineEdit> durationTextField_;
     QPointer<QLabel> statusLabel_;
+    QPointer<DropView> dropView_;
     QPointer<QPushButton> stopButton_;
     std::optional<QString> droppedFilename_;
     QString said_;                          // the last verdict or word about the file
     QMap<int, WritingClip> writing_;        // by job number, until ffmpeg ends
     std::optional<double> taskBarProgress_; // as last shown
     DurationProbe durationProbe_;
+    FramePreview framePreview_;
 };
 
 // The check box's state as the clip job reads it: checked 1, unchecked 0,

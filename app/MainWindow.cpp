@@ -38,6 +38,7 @@ void MainWindow::connectDelegate(AppDelegate& delegate)
     delegate.setClipProgress(ui->clipProgress);
     delegate.setDurationTextField(ui->durationTextField);
     delegate.setStatusLabel(ui->statusLabel);
+    delegate.setDropView(ui->dropView);
 
     connect(ui->dropView, &DropView::fileDropped, &delegate, &AppDelegate::fileDropped);
     connect(ui->dropView, &DropView::chooseFileRequested, &delegate, &AppDelegate::chooseFile);

@@ -1,6 +1,7 @@
 #include "EventLoop.h"
 #include "LaunchedWindow.h"
 #include "Measures.h"
+#include "StandardOutput.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -14,6 +15,7 @@ namespace {
 
 const QString windowChild = QStringLiteral("window");
 const QString bareChild = QStringLiteral("bare");
+const QString framesChild = QStringLiteral("frames");
 
 ProgramRun runChild(const QStringList& arguments)
 {
@@ -41,9 +43,13 @@ void childMain(const QStringList& arguments)
     std::optional<QWidget> bare;
     showAndWaitUntilPainted(arguments.value(0) == bareChild ? bare.emplace()
                                                             : launched.emplace().window);
-    if (launched && arguments.size() > 1)
+    if (launched && arguments.value(2) == framesChild)
+        dropAndWaitForFrames(*launched, arguments.at(1));
+    else if (launched && arguments.size() > 1)
         dropAndWaitForDuration(*launched, arguments.at(1));
     QCoreApplication::processEvents();
+    // The app's lines go out on a thread of their own; the peak must come after them.
+    flushStandardOutput(std::chrono::seconds(1));
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -60,5 +66,11 @@ Samples measureStartup(int runs)
 Samples measurePeakMemory(int runs, const QString& clip)
 {
     const auto window = [&clip] { return peakMiBOfChild({windowChild, clip}); };
+    return rounds(runs, window, [] { return peakMiBOfChild({bareChild}); });
+}
+
+Samples measureFramesMemory(int runs, const QString& clip)
+{
+    const auto window = [&clip] { return peakMiBOfChild({windowChild, clip, framesChild}); };
     return rounds(runs, window, [] { return peakMiBOfChild({bareChild}); });
 }

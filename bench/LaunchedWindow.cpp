@@ -23,3 +23,19 @@ double dropAndWaitForDuration(LaunchedWindow& launched, const QString& clip)
         fail(QStringLiteral("the drop area refused %1").arg(clip));
     return shown.wait("the duration to be shown");
 }
+
+double dropAndWaitForFrames(LaunchedWindow& launched, const QString& clip)
+{
+    DropView& view = *launched.window.dropView();
+    TimedWait shown;
+    shown.start();
+    if (!dragAndDropFiles(view, {clip}))
+        fail(QStringLiteral("the drop area refused %1").arg(clip));
+    // The drop has cleared the frames of any earlier one: the next to be
+    // drawn are this clip's.
+    const EventWatch painted(view, QEvent::Paint, [&] {
+        if (view.accessibleDescription().startsWith(QStringLiteral("Frames at")))
+            shown.done();
+    });
+    return shown.wait("the frames to be shown");
+}

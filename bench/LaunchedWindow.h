@@ -23,3 +23,6 @@ struct LaunchedWindow {
 // dragged in from outside, and gives the milliseconds until the duration field
 // shows a text.
 double dropAndWaitForDuration(LaunchedWindow& launched, const QString& clip);
+
+// The same, until the drop area has drawn the clip's two frames.
+double dropAndWaitForFrames(LaunchedWindow& launched, const QString& clip);

@@ -72,6 +72,19 @@ Samples measureProbe(int runs, const QString& clip);
 // a bare event loop run for 1 s.
 Samples measureProbeGap(int runs);
 
+// Drops of `clip` on the window with the clip from 1 s to 2 s: the
+// milliseconds until both frames are drawn, and the longest gap in the event
+// loop meanwhile. The floor is ffmpeg run directly for the same two frames.
+struct FrameSamples {
+    Samples shown;
+    Samples longestGap;
+};
+FrameSamples measureFrames(int runs, const QString& clip);
+
+// Peak resident MiB of a process that has drawn the window and the two frames
+// of `clip`; the floor has drawn a bare QWidget.
+Samples measureFramesMemory(int runs, const QString& clip);
+
 // Exports of `source` through the window: the milliseconds from the save
 // dialog's OK to the save button coming back and to the verdict on the status
 // line, and the longest gap in the event loop meanwhile. The floor is ffmpeg run
@@ -118,7 +131,8 @@ Samples measureCut(int runs, const QString& source, const QString& outputFolder)
 Samples measureCutStartup(int runs, const QString& source, const QString& folder);
 
 // The start-up and memory measures run a fresh copy of the bench for each
-// sample: `velborn-bench --child window|bare [clip]`. childMain() is that copy.
+// sample: `velborn-bench --child window|bare [clip [frames]]`, which waits for
+// the clip's duration or, given "frames", for its frames. childMain() is that copy.
 inline const QString childOption = QStringLiteral("--child");
 void childMain(const QStringList& arguments);
 // `velborn-bench --child launch PROGRAM`: a bare QCoreApplication that starts

@@ -126,13 +126,14 @@ void exportOnce(LaunchedWindow& launched, const QDir& folder,
 SoakRuns measureSoak(int exports, int drops)
 {
     // Stand-ins that answer at once, so a soak is hundreds of exports and not
-    // hundreds of encodes: ffmpeg writes a byte, ffprobe sees 3 s of video in
-    // anything. The build's tools come back afterwards.
+    // hundreds of encodes: ffmpeg writes a byte and has no frames to show,
+    // ffprobe sees 3 s of video in anything. The build's tools come back afterwards.
     const auto restore =
         qScopeGuard([buildTools = resourceFolder()] { overrideResourceFolder(buildTools); });
     ToolFolder tools;
-    tools.addScript(QStringLiteral("ffmpeg"),
-                    QStringLiteral(R"(for a; do out="$a"; done; printf x > "$out")"));
+    tools.addScript(
+        QStringLiteral("ffmpeg"),
+        QStringLiteral(R"(for a; do out="$a"; done; [ "$out" = - ] && exit 1; printf x > "$out")"));
     tools.addScript(QStringLiteral("ffprobe"), QStringLiteral(R"(case "$*" in
 *codec_type*) printf 'codec_type=video\nduration=0:00:03.000000\n' ;;
 *) printf 'format,0:00:03.000000\n' ;;

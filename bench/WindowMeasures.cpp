@@ -1,7 +1,9 @@
 #include "ClipJob.h"
 #include "ClipVerdict.h"
+#include "DropView.h"
 #include "DurationProbe.h"
 #include "EventLoop.h"
+#include "FrameFetch.h"
 #include "HeldSavePanel.h"
 #include "LaunchedWindow.h"
 #include "Measures.h"
@@ -22,12 +24,17 @@ struct ExportRun {
     double longestGap = 0;
 };
 
-Samples pick(const Paired<ExportRun>& runs, double ExportRun::*number)
+struct FrameRun {
+    double milliseconds = 0; // to both frames drawn
+    double longestGap = 0;
+};
+
+template <typename Run> Samples pick(const Paired<Run>& runs, double Run::*number)
 {
     Samples picked;
-    for (const ExportRun& run : runs.app)
+    for (const Run& run : runs.app)
         picked.app.push_back(run.*number);
-    for (const ExportRun& run : runs.floor)
+    for (const Run& run : runs.floor)
         picked.floor.push_back(run.*number);
     return picked;
 }
@@ -106,6 +113,8 @@ Samples measureProbeGap(int runs)
     ToolFolder tools;
     tools.addScript(QStringLiteral("ffprobe"),
                     QStringLiteral("sleep 1; echo format,0:00:01.000000"));
+    // No frames, and no word on standard error about a missing ffmpeg either.
+    tools.addScript(QStringLiteral("ffmpeg"), QStringLiteral("exit 1"));
     LaunchedWindow launched;
     showAndWaitUntilPainted(launched.window);
     const QString clip = tools.filePath(QStringLiteral("clip.mp4"));
@@ -118,6 +127,39 @@ Samples measureProbeGap(int runs)
                 loop.exec();
             });
         });
+}
+
+FrameSamples measureFrames(int runs, const QString& clip)
+{
+    LaunchedWindow launched;
+    AppDelegate& delegate = launched.delegate;
+    showAndWaitUntilPainted(launched.window);
+    const TimeTexts start{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1"),
+                          QStringLiteral("0")};
+    delegate.startSS()->setText(start[2]);
+    delegate.timeSS()->setText(QStringLiteral("1"));
+    // The floor's commands, as the window makes them for its drop area.
+    const QSize size = delegate.dropView()->framePixelSize();
+    const QStringList first = frameAtArguments(clip, timeCodeOfTexts(start), size);
+    const QStringList last = frameBeforeArguments(clip, std::chrono::seconds(2), size);
+
+    const Paired<FrameRun> all = rounds(
+        runs,
+        [&] {
+            FrameRun run;
+            run.longestGap =
+                longestGapDuring([&] { run.milliseconds = dropAndWaitForFrames(launched, clip); });
+            return run;
+        },
+        [&] {
+            FrameRun run;
+            run.longestGap = longestGapDuring([&] {
+                run.milliseconds = timeTool(QStringLiteral("ffmpeg"), first) +
+                                   timeTool(QStringLiteral("ffmpeg"), last);
+            });
+            return run;
+        });
+    return {pick(all, &FrameRun::milliseconds), pick(all, &FrameRun::longestGap)};
 }
 
 ExportSamples measureExport(int runs, const QString& source, const QString& outputFolder)

@@ -150,20 +150,23 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    // A short clip for the drop, a longer and larger one for the export, and
-    // small ones of 10 s, 90 s and 10 min to see that costs stay flat.
+    // A short clip for the drop, a longer and larger one for the export, small
+    // ones of 10 s, 90 s and 10 min to see that costs stay flat, and a 1080p
+    // one for the frames.
     const QTemporaryDir folder;
     const QString shortClip = folder.filePath(QStringLiteral("short clip.mp4"));
     const QString source = folder.filePath(QStringLiteral("source clip.mp4"));
     const QString tenSeconds = folder.filePath(QStringLiteral("10 s.mp4"));
     const QString ninetySeconds = folder.filePath(QStringLiteral("90 s.mp4"));
     const QString tenMinutes = folder.filePath(QStringLiteral("10 min.mp4"));
+    const QString fullHd = folder.filePath(QStringLiteral("1080p.mp4"));
     attempt([&] {
         makeClip(shortClip, 3, QStringLiteral("160x120"), 24);
         makeClip(source, 10, QStringLiteral("320x240"), 25);
         makeClip(tenSeconds, 10, QStringLiteral("160x120"), 24);
         makeClip(ninetySeconds, 90, QStringLiteral("160x120"), 24);
         makeClip(tenMinutes, 600, QStringLiteral("160x120"), 24);
+        makeClip(fullHd, 4, QStringLiteral("1920x1080"), 24);
     });
     if (status != 0)
         return status;
@@ -182,6 +185,13 @@ int main(int argc, char* argv[])
     attempt([&] {
         const Samples memory = measurePeakMemory(runs, shortClip);
         printRow("peak memory, file dropped", "MiB", memory, Bound::Added, 10);
+    });
+    attempt([&] {
+        const FrameSamples frames = measureFrames(runs, fullHd);
+        printRow("drop to frames shown", "ms", frames.shown, Bound::Ratio, 1.20);
+        printRow("longest GUI gap, frames", "ms", frames.longestGap, Bound::Value, 20);
+        printRow("peak memory, 1080p frames", "MiB", measureFramesMemory(runs, fullHd),
+                 Bound::Added, 10);
     });
     attempt([&] {
         const ExportSamples exported = measureExport(runs, source, folder.path());

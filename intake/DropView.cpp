@@ -1,6 +1,7 @@
 #include "DropView.h"
 
 #include "DropViewAccessible.h"
+#include "FramePainting.h"
 
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
@@ -70,9 +71,56 @@ void DropView::paintEvent(QPaintEvent*)
     else
         painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DashLine));
     painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    const QString hint = tr("Drop a video file here, or click to choose one");
+    if (!frames) {
+        paintHint(painter, rect().adjusted(8, 8, -8, -8), hint, Qt::AlignCenter | Qt::TextWordWrap);
+        return;
+    }
+    const FrameLayout layout = frameLayout(rect(), fontMetrics().height());
+    painter.setPen(palette().color(QPalette::WindowText));
+    paintFrames(painter, layout, *frames, devicePixelRatioF());
+    const QString missing = noPictureText(*frames);
+    paintHint(painter, layout.hint,
+              fontMetrics().elidedText(missing.isEmpty() ? hint : missing, Qt::ElideRight,
+                                       layout.hint.width()),
+              Qt::AlignCenter);
+}
+
+void DropView::paintHint(QPainter& painter, const QRect& area, const QString& text, int flags)
+{
     painter.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
-    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
-                     tr("Drop a video file here, or click to choose one"));
+    painter.drawText(area, flags, text);
+}
+
+void DropView::showFrames(const ClipFrames& shown)
+{
+    frames = shown;
+    describe(frames);
+    update();
+}
+
+void DropView::clearFrames()
+{
+    if (!frames)
+        return;
+    frames.reset();
+    describe(frames);
+    update();
+}
+
+QSize DropView::framePixelSize() const
+{
+    const QRect box = frameLayout(rect(), fontMetrics().height()).pictureBox(0);
+    // Rounded down: a frame one pixel too large would be shrunk, and blurred.
+    const qreal ratio = devicePixelRatioF();
+    return {static_cast<int>(box.width() * ratio), static_cast<int>(box.height() * ratio)};
+}
+
+void DropView::describe(const std::optional<ClipFrames>& shown)
+{
+    if (!restingDescription)
+        restingDescription = accessibleDescription();
+    setAccessibleDescription(shown ? framesDescription(*shown) : *restingDescription);
 }
 
 void DropView::dragEnterEvent(QDragEnterEvent* event)

@@ -1,11 +1,12 @@
 #!/bin/sh
-# Remakes docs/screenshot.png: the window with a clip opened, drawn on a virtual
-# X server and captured alone, without a desktop around it.
+# Remakes docs/screenshot.png: the window with a clip opened and its first and
+# last frame shown, drawn on a virtual X server and captured alone, without a
+# desktop around it.
 set -eu
 cd "$(dirname "$0")/.."
 
 # Run again under xvfb-run: start the application on the clip, wait for the
-# duration, then capture the window.
+# duration and the frames, then capture the window.
 if [ "${1-}" = --under-xvfb ]; then
     app=$2 clip=$3 log=$4
     "$app" "$clip" >"$log" 2>&1 &
@@ -21,9 +22,19 @@ if [ "${1-}" = --under-xvfb ]; then
         fi
         sleep 0.1
     done
-    # The line can come out just before the window is repainted.
-    sleep 1
-    import -window "Velborn Trimlet" -strip docs/screenshot.png
+    # The frames come after the duration. The window alone has some hundred
+    # colours, mostly in its text; a frame of testsrc2 brings thousands.
+    tries=0
+    until import -window "Velborn Trimlet" -strip docs/screenshot.png &&
+        [ "$(identify -format %k docs/screenshot.png)" -gt 2000 ]; do
+        tries=$((tries + 1))
+        if [ "$tries" -gt 100 ]; then
+            echo "The application showed no frames within 20 s" >&2
+            kill "$pid" 2>/dev/null || true
+            exit 1
+        fi
+        sleep 0.2
+    done
     kill "$pid"
     wait "$pid" 2>/dev/null || true
     exit 0

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <optional>
@@ -67,6 +68,32 @@ QString durationTextFromProbeOutput(const QString& output)
     if (pieces.size() >= 2)
         steps = stepsFromMillionths(parseDecimalInt64(pieces.at(1)).value_or(0));
     return pieces.at(0) + u'.' + QString::number(steps);
+}
+
+QString durationTextOf(std::chrono::microseconds time)
+{
+    const std::int64_t micro = std::max<std::int64_t>(time.count(), 0);
+    const std::int64_t seconds = micro / fractionScale;
+    return QStringLiteral("%1:%2:%3.%4")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+        .arg(stepsFromMillionths(micro % fractionScale));
+}
+
+std::optional<std::chrono::microseconds> timeOfDurationText(const QString& text)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^(\\d{1,9}):(\\d\\d):(\\d\\d)\\.(\\d{1,2})$"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const auto number = [&match](int field) { return match.captured(field).toLongLong(); };
+    const std::int64_t seconds = (number(1) * 60 + number(2)) * 60 + number(3);
+    // Rounded up, so that the time is written back as the same text.
+    const std::int64_t steps = number(4);
+    return std::chrono::microseconds(seconds * fractionScale +
+                                     (steps * fractionScale + stepsPerSecond - 1) / stepsPerSecond);
 }
 
 std::optional<double> secondsOfDurationText(const QString& text)

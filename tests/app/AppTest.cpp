@@ -257,7 +257,7 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
     for (const auto& [ffmpeg, printed, status] : cases) {
         QFile::remove(tools.filePath("ffmpeg"));
         if (!ffmpeg.isEmpty())
-            tools.addScript("ffmpeg", "for out; do :; done\n" + ffmpeg);
+            tools.addScript("ffmpeg", "for out; do :; done; [ \"$out\" = - ] && exit 1\n" + ffmpeg);
         QFile earlier(output);
         earlier.open(QIODevice::WriteOnly | QIODevice::Truncate);
         earlier.write("an earlier clip");

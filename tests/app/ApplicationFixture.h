@@ -28,13 +28,15 @@ inline int processesNaming(const QString& path)
 }
 
 // The application, not shown. Its ffprobe gives the file's name as seconds; its
-// ffmpeg saves its arguments in "ffmpeg.args", and for "wait…" waits for "ffmpeg.go".
+// ffmpeg has no frames to show, saves a clip's arguments in "ffmpeg.args", and
+// for "wait…" waits for "ffmpeg.go".
 class ApplicationFixture : public testing::Test {
 protected:
     ApplicationFixture()
     {
         tools.addScript("ffprobe", R"(echo "format,0:00:0${2##*/}.500000")");
-        tools.addScript("ffmpeg", R"(for a; do out="$a"; done; printf '%s\n' "$@" > "$0.args"
+        tools.addScript("ffmpeg", R"(for a; do out="$a"; done; [ "$out" = - ] && exit 1
+printf '%s\n' "$@" > "$0.args"
 case "$out" in *wait*) for i in $(seq 1500); do [ -e "$0.go" ] && exit; sleep .02; done;; esac)");
         window.connectDelegate(delegate);
         delegate.applicationDidFinishLaunching();

@@ -94,6 +94,46 @@ TEST_F(ApplicationFixture, ADroppedVideoIsCutWithOrWithoutAudioAndNeverOverAFile
     EXPECT_EQ(left, QStringList());
 }
 
+// The real ffmpeg's frames, and nothing printed for them: none for a file of
+// sound alone, then a video's in both halves, which follow the start.
+TEST_F(ApplicationFixture, TheDropAreaShowsTheClipsFirstAndLastFrame)
+{
+    tools.linkBuildTool("ffprobe");
+    tools.linkBuildTool("ffmpeg");
+    ASSERT_TRUE(makeTestClip(tools.filePath("sound.wav"), 2.0, ""));
+    ASSERT_TRUE(makeTestClip(tools.filePath("video.mp4"), 10.0));
+    window.show();
+    DropView& view = *window.dropView();
+    const QString resting = view.accessibleDescription();
+    const auto describedAs = [&](const QString& text) {
+        return waitFor([&] { return view.accessibleDescription() == text; });
+    };
+    // Pixels of testsrc's colour bars, which the window has none of.
+    const auto colourful = [&](int half) {
+        return pixelsInHalf(view, half, [](QColor c) { return c.hsvSaturation() > 128; });
+    };
+    flushStandardOutput(std::chrono::seconds(1));
+    testing::internal::CaptureStdout();
+
+    ASSERT_TRUE(dragAndDropFiles(view, {tools.filePath("sound.wav")}));
+    EXPECT_TRUE(describedAs("No picture at 0:00:00.0 and 0:00:02.0"));
+    ASSERT_TRUE(dragAndDropFiles(view, {tools.filePath("video.mp4")}));
+    EXPECT_EQ(view.accessibleDescription(), resting);
+    EXPECT_TRUE(describedAs("Frames at 0:00:00.0 and 0:00:10.0"));
+    const int area = view.width() * view.height() / 2;
+    EXPECT_GT(colourful(0), area / 4);
+    EXPECT_GT(colourful(1), area / 4);
+    const QImage before = view.grab().toImage();
+    setTimes("0|0|2|5|0|0|3|");
+    EXPECT_TRUE(describedAs("Frames at 0:00:02.12 and 0:00:05.12"));
+    const QImage after = view.grab().toImage();
+    const QRect left(0, 0, view.width() / 2, view.height());
+    EXPECT_NE(before.copy(left), after.copy(left));
+
+    flushStandardOutput(std::chrono::seconds(1));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0:00:02.0\n0:00:10.0\n");
+}
+
 // The whole application, its standard output a pipe that nobody reads: closed,
 // or held open and stalled. It opens `input`, saves it whole to `output` and,
 // as ScriptedApplication says, closes its window while it writes or drops

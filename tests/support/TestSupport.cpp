@@ -64,9 +64,12 @@ static QString runBuildTool(const QString& name, const QStringList& arguments)
 bool makeTestClip(const QString& path, double seconds, const QString& size)
 {
     const QString length = QString::number(seconds);
-    runBuildTool("ffmpeg", {"-y", "-v", "error", "-f", "lavfi", "-i",
-                            "testsrc=size=" + size + ":rate=24:duration=" + length, "-f", "lavfi",
-                            "-i", "sine=duration=" + length, "-pix_fmt", "yuv420p", path});
+    const QStringList picture{"-f", "lavfi", "-i",
+                              "testsrc=size=" + size + ":rate=24:duration=" + length};
+    runBuildTool("ffmpeg", QStringList{"-y", "-v", "error"} +
+                               (size.isEmpty() ? QStringList() : picture) +
+                               QStringList{"-f", "lavfi", "-i", "sine=duration=" + length,
+                                           "-pix_fmt", "yuv420p", path});
     return QFile::exists(path);
 }
 
@@ -78,4 +81,16 @@ QStringList probeMediaFacts(const QString& path)
     if (!facts.isEmpty())
         facts.last() = QString::number(facts.last().toDouble(), 'f', 1);
     return facts;
+}
+
+int pixelsInHalf(QWidget& widget, int half, const std::function<bool(QColor)>& test)
+{
+    const QImage shown = widget.grab().toImage();
+    const int width = shown.width() / 2;
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = half * width; x < (half + 1) * width; ++x)
+            count += test(shown.pixelColor(x, y)) ? 1 : 0;
+    }
+    return count;
 }

@@ -38,8 +38,12 @@ bool sendDrag(QWidget& target, QEvent::Type type, const QList<QUrl>& urls = {});
 // Enters and drops local files, as a person dragging them onto the widget does.
 bool dragAndDropFiles(QWidget& target, const QStringList& paths);
 
-// A clip of FFmpeg's test pattern and a sine tone.
+// A clip of FFmpeg's test pattern and a sine tone; the tone alone without a size.
 bool makeTestClip(const QString& path, double seconds, const QString& size = "160x120");
+
+// How many pixels of the left (0) or right (1) half of what `widget` shows
+// pass `test`.
+int pixelsInHalf(QWidget& widget, int half, const std::function<bool(QColor)>& test);
 
 // The build's ffprobe on a file: its streams' kinds, then its duration in
 // seconds to a tenth ("video", "audio", "3.0").

@@ -114,4 +114,19 @@ TEST(DurationText, ShowsTheProbesAnswerAsWholeTwentyFourthsOfASecond)
     for (const auto& [answer, text] : cases)
         EXPECT_EQ(durationTextFromProbeOutput(QString::fromUtf8(answer)), QString::fromUtf8(text))
             << answer;
+
+    // Times written so, and read back from what is written.
+    using std::chrono::microseconds;
+    const std::pair<std::int64_t, const char*> times[] = {{83'500'000, "0:01:23.12"},
+                                                          {3'600'083'334, "1:00:00.2"},
+                                                          {41'666, "0:00:00.0"},
+                                                          {-5, "0:00:00.0"},
+                                                          {360'059'999'999, "100:00:59.23"}};
+    for (const auto& [time, text] : times) {
+        EXPECT_EQ(durationTextOf(microseconds(time)), text);
+        EXPECT_EQ(durationTextOf(timeOfDurationText(text).value_or(microseconds(-1))), text);
+    }
+    EXPECT_EQ(timeOfDurationText("0:01:23.12"), microseconds(83'500'000));
+    for (const char* other : {"N/A.0", "0:1:23.12", "0:01:23", "0:01:23.123", ""})
+        EXPECT_EQ(timeOfDurationText(other), std::nullopt) << other;
 }
