@@ -2,15 +2,29 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFileInfo>
 #include <QVariantMap>
 
 namespace {
 
 const QString desktopFileId = QStringLiteral("org.velborn.Trimlet");
 
+// Whether this session has a bus to talk to: one named in the environment, or
+// the one a user session keeps at a known place. Without one, no connection is
+// tried at all, and Qt starts no thread for it.
+bool sessionHasBus()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
+           (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus")));
+}
+
 // Connected on first use rather than at start-up, which it would slow.
 QDBusConnection* sessionBus()
 {
+    static const bool hasBus = sessionHasBus();
+    if (!hasBus)
+        return nullptr;
     static QDBusConnection bus = QDBusConnection::sessionBus();
     return bus.isConnected() ? &bus : nullptr;
 }
