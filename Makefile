@@ -23,7 +23,8 @@ build: $(STAMP)
 # The tests again under AddressSanitizer with LeakSanitizer and UBSan, then
 # under ThreadSanitizer, each in its own folder (build-asan/, build-tsan/); the
 # runtimes come with g++. The test presets point at the suppressions in
-# sanitizers/, which cover only Qt's and the C library's internals. The asan
+# sanitizers/, which cover only the internals of Qt, the C library, D-Bus and
+# GLib, none of them built with the sanitizers. The asan
 # preset unwinds allocation stacks the slow way (fast_unwind_on_malloc=0):
 # Debian's Qt has no frame pointers, and a leak reported from inside Qt should
 # still name our caller. The tsan preset sets die_after_fork=0: the runner starts every tool
