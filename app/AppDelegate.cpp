@@ -9,6 +9,7 @@
 #include "StatusText.h"
 #include "TimeCode.h"
 
+#include <chrono>
 #include <memory>
 
 AppDelegate::AppDelegate(QObject* parent)
@@ -108,7 +109,8 @@ void AppDelegate::startExport(const QString& outputPath, QObject* sender)
     request.outputPath = outputPath;
     request.weakDelegate = this;
     request.sender = sender;
-    request.videoSeconds = secondsOfDurationText(requiredControl(durationTextField_).text());
+    if (const auto video = timeOfDurationText(requiredControl(durationTextField_).text()))
+        request.videoSeconds = std::chrono::duration<double>(*video).count();
     writing_.insert(startClipJob(request), {outputPath, std::nullopt});
     said_.clear();
     showExportState();

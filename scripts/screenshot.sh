@@ -1,12 +1,13 @@
 #!/bin/sh
-# Remakes docs/screenshot.png: the window with a clip opened and its first and
-# last frame shown, drawn on a virtual X server and captured alone, without a
-# desktop around it.
+# Remakes docs/screenshot.png: the window with a clip opened, its first and
+# last frame shown and the clip being written, drawn on a virtual X server and
+# captured alone, without a desktop around it.
 set -eu
 cd "$(dirname "$0")/.."
 
 # Run again under xvfb-run: start the application on the clip, wait for the
-# duration and the frames, then capture the window.
+# duration, type a start and a length as a person would, wait for their
+# frames, save the clip, and capture the window while it is written.
 if [ "${1-}" = --under-xvfb ]; then
     app=$2 clip=$3 log=$4
     "$app" "$clip" >"$log" 2>&1 &
@@ -22,8 +23,15 @@ if [ "${1-}" = --under-xvfb ]; then
         fi
         sleep 0.1
     done
-    # The frames come after the duration. The window alone has some hundred
-    # colours, mostly in its text; a frame of testsrc2 brings thousands.
+    window=$(xdotool search --sync --onlyvisible --name "Velborn Trimlet" | head -n 1)
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+    # Start 0:00:05, length 1:10: Alt+S and Alt+L reach the hours of each.
+    xdotool key alt+s Tab Tab ctrl+a type 5
+    xdotool key alt+l Tab ctrl+a type 1
+    xdotool key Tab ctrl+a type 10
+    # The frames follow the typing. The window alone has some hundred colours,
+    # mostly in its text; a frame of testsrc2 brings thousands.
+    sleep 1
     tries=0
     until import -window "Velborn Trimlet" -strip docs/screenshot.png &&
         [ "$(identify -format %k docs/screenshot.png)" -gt 2000 ]; do
@@ -35,6 +43,14 @@ if [ "${1-}" = --under-xvfb ]; then
         fi
         sleep 0.2
     done
+    # Save, and capture once the status line has had time to say how far
+    # ffmpeg has got.
+    xdotool key ctrl+s
+    sleep 1.5
+    xdotool type "$(dirname "$clip")/holiday clip.mp4"
+    xdotool key Return
+    sleep 2
+    import -window "Velborn Trimlet" -strip docs/screenshot.png
     kill "$pid"
     wait "$pid" 2>/dev/null || true
     exit 0
@@ -44,6 +60,7 @@ missing=""
 command -v xvfb-run >/dev/null || missing="$missing xvfb"
 command -v xauth >/dev/null || missing="$missing xauth"
 command -v import >/dev/null || missing="$missing imagemagick"
+command -v xdotool >/dev/null || missing="$missing xdotool"
 if [ -n "$missing" ]; then
     echo "Missing packages. Run as root: apt-get install -y --no-install-recommends$missing" >&2
     exit 1

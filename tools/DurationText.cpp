@@ -95,13 +95,3 @@ std::optional<std::chrono::microseconds> timeOfDurationText(const QString& text)
     return std::chrono::microseconds(seconds * fractionScale +
                                      (steps * fractionScale + stepsPerSecond - 1) / stepsPerSecond);
 }
-
-std::optional<double> secondsOfDurationText(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral("^(\\d+):(\\d+):(\\d+)\\.(\\d+)$"));
-    const QRegularExpressionMatch parts = form.match(text);
-    if (!parts.hasMatch())
-        return std::nullopt;
-    return parts.captured(1).toDouble() * 3600 + parts.captured(2).toDouble() * 60 +
-           parts.captured(3).toDouble() + parts.captured(4).toDouble() / stepsPerSecond;
-}

@@ -18,7 +18,3 @@ QString durationTextOf(std::chrono::microseconds time);
 // The time a duration text such as 0:01:23.12 stands for; nothing for a text
 // of any other form.
 std::optional<std::chrono::microseconds> timeOfDurationText(const QString& text);
-
-// The seconds a duration text stands for ("0:01:23.12" is 83.5); nothing for
-// a text that is not one.
-std::optional<double> secondsOfDurationText(const QString& text);
