@@ -3,7 +3,6 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <iterator>
@@ -112,7 +111,7 @@ CommandLine cutFrom(const QCommandLineParser& parser, const CutOptions& options,
     for (const auto& [option, fields] :
          {std::pair(&options.start, &cut.start), std::pair(&options.length, &cut.length)}) {
         const QString time = parser.value(*option);
-        const std::optional<TimeTexts> parsed = timeFieldsOf(time);
+        const std::optional<TimeTexts> parsed = timeTextsOf(time);
         if (!parsed)
             return usageError(
                 QStringLiteral("--%1: \"%2\" is not a time; write it as [[H:]M:]S[.F].")
@@ -168,14 +167,4 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& workin
     // file system's to resolve, as the shell's user means it.
     return {
         CommandLine::Action::Run, QDir(workingFolder).filePath(files.first()), {}, std::nullopt};
-}
-
-std::optional<TimeTexts> timeFieldsOf(const QString& text)
-{
-    static const QRegularExpression time(
-        QStringLiteral("^(?:(?:(\\d+):)?(\\d+):)?(\\d+)(?:\\.(\\d*))?$"));
-    const QRegularExpressionMatch parts = time.match(text);
-    if (!parts.hasMatch())
-        return std::nullopt;
-    return TimeTexts{parts.captured(1), parts.captured(2), parts.captured(3), parts.captured(4)};
 }

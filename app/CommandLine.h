@@ -30,11 +30,6 @@ struct CommandLine {
     std::optional<Cut> cut;
 };
 
-// A time written as the window's four fields in one text, [[H:]M:]S[.F]:
-// "1:02:03.5" is 1 hour, 2 minutes, 3 seconds and the fraction "5". Nothing
-// for a text that is not one.
-std::optional<TimeTexts> timeFieldsOf(const QString& text);
-
 // `arguments` start with the program's name; a relative path gets
 // `workingFolder` in front, and nothing else is changed in it.
 CommandLine parseCommandLine(const QStringList& arguments, const QString& workingFolder);

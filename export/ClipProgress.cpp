@@ -1,6 +1,6 @@
 #include "ClipProgress.h"
 
-#include <QRegularExpression>
+#include "TimeCode.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,15 +25,10 @@ std::optional<int> percentOfLine(const QByteArray& line, double expected)
 
 std::optional<double> secondsOfTimeCode(const QString& timeCode)
 {
-    static const QRegularExpression form(
-        QStringLiteral("^(?:(?:(\\d+):)?(\\d+):)?(\\d+)(?:\\.(\\d*))?$"));
-    const QRegularExpressionMatch parts = form.match(timeCode);
-    if (!parts.hasMatch())
+    const std::optional<TimeTexts> texts = timeTextsOf(timeCode);
+    if (!texts)
         return std::nullopt;
-    const QString fraction = parts.captured(4);
-    return parts.captured(1).toDouble() * 3600 + parts.captured(2).toDouble() * 60 +
-           parts.captured(3).toDouble() +
-           (fraction.isEmpty() ? 0.0 : (QStringLiteral("0.") + fraction).toDouble());
+    return std::chrono::duration<double>(timeOfTexts(*texts)).count();
 }
 
 std::optional<double> expectedClipSeconds(const QString& startTime, const QString& length,

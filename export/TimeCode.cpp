@@ -3,6 +3,7 @@
 #include "FieldNumbers.h"
 #include "RequiredControl.h"
 
+#include <QRegularExpression>
 #include <QTextBoundaryFinder>
 
 #include <cstdint>
@@ -112,6 +113,16 @@ std::chrono::microseconds timeOfTexts(const TimeTexts& texts)
     return hours(intValueOfText(texts[Hours])) + minutes(intValueOfText(texts[Minutes])) +
            seconds(intValueOfText(texts[Seconds])) +
            microseconds(microsecondsOfFraction(texts[Fraction]));
+}
+
+std::optional<TimeTexts> timeTextsOf(const QString& text)
+{
+    static const QRegularExpression time(
+        QStringLiteral("^(?:(?:(\\d+):)?(\\d+):)?(\\d+)(?:\\.(\\d*))?$"));
+    const QRegularExpressionMatch parts = time.match(text);
+    if (!parts.hasMatch())
+        return std::nullopt;
+    return TimeTexts{parts.captured(1), parts.captured(2), parts.captured(3), parts.captured(4)};
 }
 
 QString padTimeComponent(const QString& text)

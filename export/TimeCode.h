@@ -6,6 +6,7 @@
 
 #include <array>
 #include <chrono>
+#include <optional>
 
 // One time value of the window: hours, minutes, seconds, and the digits after
 // the decimal point of the seconds.
@@ -32,6 +33,11 @@ QString timeCodeOfTexts(TimeTexts texts);
 // fields read them, and the fraction's digits up to the first other character.
 // Carrying sixties does not change it.
 std::chrono::microseconds timeOfTexts(const TimeTexts& texts);
+
+// A time written as the four fields in one text, [[H:]M:]S[.F], as the command
+// line takes it and as time codes are: "1:02:03.5" is 1 hour, 2 minutes,
+// 3 seconds and the fraction "5". Nothing for a text that is not one.
+std::optional<TimeTexts> timeTextsOf(const QString& text);
 
 // Hours, minutes and seconds: "" gives "00", one character gets a leading "0",
 // longer texts stay as typed. Lengths count user-perceived characters.
