@@ -126,8 +126,8 @@ SoakRuns measureSoak(int exports, int drops);
 // against ffmpeg then ffprobe run directly.
 Samples measureCut(int runs, const QString& source, const QString& outputFolder);
 // Milliseconds from spawning the command-line cut to the start of its ffmpeg,
-// a stand-in that only notes the moment; the floor is a bare QCoreApplication
-// child starting the same stand-in.
+// a stand-in that only notes the moment; the floor is a bare QCoreApplication,
+// in a program that links Qt Core alone, starting the same stand-in.
 Samples measureCutStartup(int runs, const QString& source, const QString& folder);
 
 // The start-up and memory measures run a fresh copy of the bench for each
@@ -135,7 +135,3 @@ Samples measureCutStartup(int runs, const QString& source, const QString& folder
 // the clip's duration or, given "frames", for its frames. childMain() is that copy.
 inline const QString childOption = QStringLiteral("--child");
 void childMain(const QStringList& arguments);
-// `velborn-bench --child launch PROGRAM`: a bare QCoreApplication that starts
-// PROGRAM and waits for it.
-inline const QString launchChild = QStringLiteral("launch");
-void launchChildMain(const QString& program);

@@ -119,12 +119,6 @@ void soak()
 
 int main(int argc, char* argv[])
 {
-    // The floor of the command-line cut's start-up: no more than it needs.
-    if (argc == 4 && argv[1] == childOption && argv[2] == launchChild) {
-        const QCoreApplication bare(argc, argv);
-        launchChildMain(QString::fromLocal8Bit(argv[3]));
-        return 0;
-    }
     // Headless wherever it runs; the child processes inherit this.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
