@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio> // renameat2
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -49,6 +50,30 @@ QString randomLetters(int count)
 void chopLastCodePoint(QString& text)
 {
     text.chop(text.size() >= 2 && text.back().isLowSurrogate() ? 2 : 1);
+}
+
+// Puts the file `from` names at `to` unless something is there by then; false,
+// with errno EEXIST, when something is.
+bool renameWithoutReplacing(const QByteArray& from, const QByteArray& to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without that flag: a hard link refuses a taken name just as well.
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return true;
+    }
+    if (errno == EEXIST)
+        return false;
+    // Nor hard links (FAT, some network shares): a look right before is what is left.
+    struct stat taken = {};
+    if (::lstat(to.constData(), &taken) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.constData(), to.constData()) == 0;
 }
 
 bool flushToDisk(const QString& path, int flags)
@@ -102,15 +127,17 @@ std::optional<TemporaryClip> TemporaryClip::create(const QString& chosenPath, QS
         struct stat created = {};
         ::fstat(descriptor, &created);
         ::close(descriptor);
-        return TemporaryClip(path, destination, created.st_dev, created.st_ino);
+        return TemporaryClip(path, destination, replaces, created.st_dev, created.st_ino);
     }
     error = QStringLiteral("cannot write in %1: %2").arg(folder.path(), lastError());
     return std::nullopt;
 }
 
-TemporaryClip::TemporaryClip(QString path, QString destination, dev_t device, ino_t inode)
+TemporaryClip::TemporaryClip(QString path, QString destination, bool replaces, dev_t device,
+                             ino_t inode)
     : path_(std::move(path))
     , destination_(std::move(destination))
+    , replaces(replaces)
     , device(device)
     , inode(inode)
     , pending(true)
@@ -119,6 +146,7 @@ TemporaryClip::TemporaryClip(QString path, QString destination, dev_t device, in
 TemporaryClip::TemporaryClip(TemporaryClip&& other) noexcept
     : path_(std::move(other.path_))
     , destination_(std::move(other.destination_))
+    , replaces(other.replaces)
     , device(other.device)
     , inode(other.inode)
     , pending(std::exchange(other.pending, false))
@@ -141,9 +169,17 @@ bool TemporaryClip::commit(QString& error)
         discard();
         return false;
     }
-    if (::rename(encoded(path_).constData(), encoded(destination_).constData()) != 0) {
-        error = QStringLiteral("cannot name the clip %1: %2")
-                    .arg(QFileInfo(destination_).fileName(), lastError());
+    // Only a file that was there when the export began was chosen to be
+    // replaced; one that another program has put there since stays.
+    const bool placed =
+        replaces ? ::rename(encoded(path_).constData(), encoded(destination_).constData()) == 0
+                 : renameWithoutReplacing(encoded(path_), encoded(destination_));
+    if (!placed) {
+        const QString name = QFileInfo(destination_).fileName();
+        error = errno == EEXIST
+                    ? QStringLiteral("%1 appeared while the clip was written and was left as it is")
+                          .arg(name)
+                    : QStringLiteral("cannot name the clip %1: %2").arg(name, lastError());
         discard();
         return false;
     }

@@ -30,20 +30,22 @@ public:
     QString destination() const { return destination_; }
 
     // Flushes the clip to disk, renames it onto the destination and flushes the
-    // folder. False, with the reason in `error`, when any step fails; the file
-    // is then removed.
+    // folder. Replaces only a file that was at the destination when create()
+    // ran. False, with the reason in `error`, when any step fails; the file is
+    // then removed.
     bool commit(QString& error);
 
     // Removes the file now, and only if it is still the one created here.
     void discard();
 
 private:
-    TemporaryClip(QString path, QString destination, dev_t device, ino_t inode);
+    TemporaryClip(QString path, QString destination, bool replaces, dev_t device, ino_t inode);
     // The file at path() is the one create() made, not one put there since.
     bool isStillCreated() const;
 
     QString path_;
     QString destination_;
+    bool replaces = false;
     dev_t device = 0;
     ino_t inode = 0;
     bool pending = false;

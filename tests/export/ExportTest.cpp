@@ -3,6 +3,10 @@
 #include "TestSupport.h"
 #include "TimeCode.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 // The fields (hours, minutes, seconds, fraction), the writes in order, the time
@@ -53,4 +57,49 @@ TEST(TemporaryClip, IsNamedForTheChosenFileAndFitsAFileName)
         {longName, "." + QString(112, u'é') + ".velborn-unfinished-k3J9aB.mkv"}};
     for (const auto& [chosen, temporary] : cases)
         EXPECT_EQ(temporaryClipName(chosen, "k3J9aB"), temporary);
+}
+
+// The clip takes the chosen name, replacing only what was there when the export
+// began: a file another program puts there meanwhile is left as it is.
+TEST(TemporaryClip, ReplacesOnlyTheFileThatWasThereWhenTheExportBegan)
+{
+    const struct {
+        const char* before;
+        const char* meanwhile;
+        bool committed;
+        const char* after;
+    } cases[] = {{nullptr, nullptr, true, "clip"},
+                 {nullptr, "theirs", false, "theirs"},
+                 {"old", nullptr, true, "clip"},
+                 {"old", "theirs", true, "clip"}};
+    const auto writeFile = [](const QString& path, const char* text) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    const auto readFile = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    for (const auto& [before, meanwhile, committed, after] : cases) {
+        const QTemporaryDir folder;
+        const QString chosen = folder.filePath("chosen.mp4");
+        if (before)
+            writeFile(chosen, before);
+        QString error;
+        std::optional<TemporaryClip> clip = TemporaryClip::create(chosen, error);
+        ASSERT_TRUE(clip) << error.toStdString();
+        writeFile(clip->path(), "clip");
+        if (meanwhile)
+            writeFile(chosen, meanwhile);
+
+        EXPECT_EQ(clip->commit(error), committed) << error.toStdString();
+        EXPECT_EQ(readFile(chosen), after) << (before ? before : "-");
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{"chosen.mp4"});
+        if (!committed) {
+            EXPECT_EQ(error,
+                      "chosen.mp4 appeared while the clip was written and was left as it is");
+        }
+    }
 }
