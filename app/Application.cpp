@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 
 #include <chrono>
 
@@ -22,6 +23,18 @@ QStringList argumentsOf(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     return arguments;
+}
+
+// Arguments are read as UTF-8; a name in another encoding would come back as
+// a different name, and a cut would read or write the wrong file.
+std::optional<QString> argumentNotInUtf8(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QFile::decodeName(argv[i]);
+        if (QFile::encodeName(argument) != argv[i])
+            return argument;
+    }
+    return std::nullopt;
 }
 
 bool asksForText(const CommandLine& commandLine)
@@ -82,8 +95,16 @@ int applicationMain(int argc, char* argv[])
         printErrorLine(early.text);
         return 2;
     }
-    if (early.action == CommandLine::Action::Cut)
+    if (early.action == CommandLine::Action::Cut) {
+        if (const std::optional<QString> unreadable = argumentNotInUtf8(argc, argv)) {
+            printErrorLine(QStringLiteral("velborn-trimlet: \"%1\": the name is not UTF-8 "
+                                          "and would reach the file system changed; "
+                                          "rename the file.")
+                               .arg(*unreadable));
+            return 2;
+        }
         return runCut(*early.cut, argc, argv);
+    }
 
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.velborn.Trimlet"));

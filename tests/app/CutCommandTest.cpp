@@ -80,6 +80,19 @@ TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
         }
     }
     EXPECT_EQ(unfinishedClips(folder.path()), QStringList());
+
+    // A name that is not UTF-8 would be read as another name: refused, nothing written.
+    const QStringList before = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+    QProcess shell;
+    shell.setProcessEnvironment(withoutDisplay());
+    shell.setWorkingDirectory(folder.path());
+    shell.start("/bin/sh",
+                {"-c",
+                 R"sh(exec "$0" --start 0 --length 1 --output "$(printf 'caf\351')" in.mp4)sh",
+                 VELBORN_APP});
+    ASSERT_TRUE(shell.waitForFinished(60'000));
+    EXPECT_EQ(shell.exitCode(), 2) << shell.readAllStandardError().toStdString();
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), before);
 }
 
 // The same times give the same command line as the window's fields would.
