@@ -76,7 +76,8 @@ bool handOver(QByteArray line)
     line += '\n';
     Writer& w = writer();
     const std::lock_guard lock(w.mutex);
-    if (w.unwritten + line.size() > waitingBound) {
+    // A line longer than the bound still goes out when nothing else waits.
+    if (w.unwritten > 0 && w.unwritten + line.size() > waitingBound) {
         const bool first = !w.dropping;
         w.dropping = true;
         return !first;

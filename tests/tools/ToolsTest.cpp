@@ -1,5 +1,6 @@
 #include "DurationText.h"
 #include "ResourceTool.h"
+#include "StandardOutput.h"
 
 #include "TestSupport.h"
 #include <QElapsedTimer>
@@ -129,4 +130,16 @@ TEST(DurationText, ShowsTheProbesAnswerAsWholeTwentyFourthsOfASecond)
     EXPECT_EQ(timeOfDurationText("0:01:23.12"), microseconds(83'500'000));
     for (const char* other : {"N/A.0", "0:1:23.12", "0:01:23", "0:01:23.123", ""})
         EXPECT_EQ(timeOfDurationText(other), std::nullopt) << other;
+}
+
+// ffmpeg's whole output is one line; however long, it reaches standard output
+// whole when nothing else is waiting.
+TEST(StandardOutput, PassesOnALineLongerThanWhatMayWait)
+{
+    const QByteArray log(9 << 20, 'x');
+    flushStandardOutput(std::chrono::seconds(1));
+    testing::internal::CaptureStdout();
+    printBytesLine(log);
+    flushStandardOutput(std::chrono::seconds(10));
+    EXPECT_EQ(testing::internal::GetCapturedStdout().size(), std::size_t(log.size() + 1));
 }
