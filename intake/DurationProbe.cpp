@@ -3,6 +3,7 @@
 #include "DurationText.h"
 #include "EndingSignals.h"
 #include "ResourceTool.h"
+#include "RunningTools.h"
 #include "StandardOutput.h"
 
 #include <QLineEdit>
@@ -11,14 +12,14 @@
 
 namespace {
 
-// The duration text, or nothing when the probe was stopped: its window is
-// going, and it has nothing to say.
+// The duration text, or nothing when the probe was stopped: its window or the
+// whole application is going, and it has nothing to say.
 std::optional<QString> probeText(const QString& path, const std::stop_token& stop)
 {
     const std::optional<QString> answer =
         runResourceTool(QStringLiteral("ffprobe"), probeArguments(path),
                         ToolRunOptions{probeTimeLimit, stop, {}, false});
-    if (stop.stop_requested())
+    if (stop.stop_requested() || runningToolsStopped())
         return std::nullopt;
     return durationTextFromProbeOutput(answer.value_or(QString()));
 }
