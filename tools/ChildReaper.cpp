@@ -51,13 +51,17 @@ QDeadlineTimer nextDeadline(const std::vector<Watched>& children)
     return next;
 }
 
-// Kills what is due and reaps what has ended; true for a child now reaped.
-bool settle(Watched& child, bool stopped)
+void killIfDue(Watched& child, bool stopped)
 {
     if (!child.killed && (stopped || child.deadline.hasExpired())) {
         killTool(child.pid);
         child.killed = true;
     }
+}
+
+// True for a child now reaped; its descriptor is then closed.
+bool reaped(const Watched& child)
+{
     if (::waitpid(child.pid, nullptr, WNOHANG) != child.pid)
         return false;
     ::close(child.descriptor);
@@ -89,7 +93,9 @@ void watchChildren()
     while (!r.children.empty()) {
         waitForAny(r, lock);
         r.stopSeen = runningToolsStopped();
-        std::erase_if(r.children, [&r](Watched& child) { return settle(child, r.stopSeen); });
+        for (Watched& child : r.children)
+            killIfDue(child, r.stopSeen);
+        std::erase_if(r.children, reaped);
     }
     r.watching = false;
 }
