@@ -62,7 +62,7 @@ void resetSignals()
     }
     sigset_t none;
     sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr); // the starting thread blocks some
+    ::sigprocmask(SIG_SETMASK, &none, nullptr); // blocked by spawn() until now
 }
 
 // Runs in the child between vfork and exec: only async-signal-safe calls.
@@ -114,10 +114,16 @@ pid_t spawn(Launch& launch)
     if (::pipe2(report, O_CLOEXEC) != 0)
         return -errno;
     launch.errorReport = report[1];
+    // Until the child has reset the handlers, none of them may run in it.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
     const pid_t child = ::vfork();
     if (child == 0)
         becomeProgram(launch);
     const int forkError = errno;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     ::close(report[1]);
     const int startError = child < 0 ? forkError : readStartError(report[0]);
     ::close(report[0]);
