@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 // A program gone, or dead and waiting for its parent to look when `zombie`.
 static bool processEnded(const QString& pidFile, bool zombie)
 {
@@ -16,6 +18,24 @@ static bool processEnded(const QString& pidFile, bool zombie)
     QFile stat("/proc/" + pid.readAll().trimmed() + "/stat");
     return !stat.open(QIODevice::ReadOnly) || (zombie && stat.readAll().contains(") Z "));
 }
+
+// Standard input on an empty pipe while it lives: a test run often has the null
+// device there already, which would hide a tool inheriting it.
+struct InputFromPipe {
+    int ends[2] = {-1, -1};
+    int saved = ::dup(STDIN_FILENO);
+    InputFromPipe()
+    {
+        if (::pipe(ends) == 0)
+            ::dup2(ends[0], STDIN_FILENO);
+    }
+    ~InputFromPipe()
+    {
+        ::dup2(saved, STDIN_FILENO);
+        for (const int descriptor : {saved, ends[0], ends[1]})
+            ::close(descriptor);
+    }
+};
 
 // The answer is the merged output, strictly decoded, once every writer has
 // closed it; the whole run, reaping or killing included, keeps to the limit.
@@ -49,6 +69,7 @@ TEST(ResourceTool, ReadsTheMergedOutputToItsEndWithinTheLimitThenReaps)
         {"sh -c 'echo $$ > " + helper + "; echo held; exec sleep 30' & exit 0", false,
          ToolEnd::TimedOut, -1, std::nullopt}};
     const std::chrono::milliseconds limit(1500);
+    const InputFromPipe input;
     for (const auto& [script, waitForExit, end, exitCode, text] : cases) {
         const std::string name = script.toStdString();
         QFile::remove(tools.filePath("pid"));
