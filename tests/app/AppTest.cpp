@@ -258,10 +258,8 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
         QFile::remove(tools.filePath("ffmpeg"));
         if (!ffmpeg.isEmpty())
             tools.addScript("ffmpeg", "for out; do :; done; [ \"$out\" = - ] && exit 1\n" + ffmpeg);
+        ASSERT_TRUE(writeContents(output, "an earlier clip"));
         QFile earlier(output);
-        earlier.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        earlier.write("an earlier clip");
-        earlier.close();
         earlier.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
         const QFile::Permissions permissions = earlier.permissions();
         testing::internal::CaptureStdout();

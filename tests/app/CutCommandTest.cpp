@@ -36,21 +36,13 @@ Cut cut(const QStringList& arguments, const QString& folder)
             QString::fromUtf8(application.readAllStandardError())};
 }
 
-QByteArray contentsOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
 {
     const QTemporaryDir folder;
     ASSERT_TRUE(makeTestClip(folder.filePath("in.mp4"), 10.0));
-    QFile kept(folder.filePath("kept.mp4"));
-    ASSERT_TRUE(kept.open(QIODevice::WriteOnly) && kept.write("a clip of mine") > 0);
-    kept.close();
+    ASSERT_TRUE(writeContents(folder.filePath("kept.mp4"), "a clip of mine"));
     const QStringList times{"--start", "0:2.5", "--length", "3"};
     const QString past =
         "Not written: nothing was encoded; is the start past the end of the video?";
@@ -76,7 +68,7 @@ TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
                   facts)
             << verdict.toStdString();
         if (exitCode == 1 && arguments.contains("kept.mp4")) {
-            EXPECT_EQ(contentsOf(kept.fileName()), "a clip of mine");
+            EXPECT_EQ(contentsOf(folder.filePath("kept.mp4")), "a clip of mine");
         }
     }
     EXPECT_EQ(unfinishedClips(folder.path()), QStringList());

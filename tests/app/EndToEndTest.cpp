@@ -15,12 +15,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static QByteArray contentsOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The real ffprobe and ffmpeg, from a drop to a written clip that takes its
 // name only once it is whole.
 TEST_F(ApplicationFixture, ADroppedVideoIsCutWithOrWithoutAudioAndNeverOverAFileItNeeds)
@@ -44,9 +38,8 @@ TEST_F(ApplicationFixture, ADroppedVideoIsCutWithOrWithoutAudioAndNeverOverAFile
     EXPECT_EQ(probeMediaFacts(tools.filePath("-out, 'ñ' q.mp4")),
               (QStringList{"video", "audio", "3.0"}));
     // A replaced file keeps its permissions; a link at the chosen name stays.
+    ASSERT_TRUE(writeContents(tools.filePath("earlier.mp4"), "an earlier clip"));
     QFile earlier(tools.filePath("earlier.mp4"));
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("an earlier clip") > 0);
-    earlier.close();
     earlier.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     const QFile::Permissions permissions = earlier.permissions();
     QFile::link("earlier.mp4", tools.filePath("link.mp4"));

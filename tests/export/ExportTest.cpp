@@ -4,7 +4,6 @@
 #include "TimeCode.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -72,34 +71,20 @@ TEST(TemporaryClip, ReplacesOnlyTheFileThatWasThereWhenTheExportBegan)
                  {nullptr, "theirs", false, "theirs"},
                  {"old", nullptr, true, "clip"},
                  {"old", "theirs", true, "clip"}};
-    const auto writeFile = [](const QString& path, const char* text) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    };
-    const auto readFile = [](const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
     for (const auto& [before, meanwhile, committed, after] : cases) {
         const QTemporaryDir folder;
         const QString chosen = folder.filePath("chosen.mp4");
-        if (before)
-            writeFile(chosen, before);
+        ASSERT_TRUE(!before || writeContents(chosen, before));
         QString error;
         std::optional<TemporaryClip> clip = TemporaryClip::create(chosen, error);
         ASSERT_TRUE(clip) << error.toStdString();
-        writeFile(clip->path(), "clip");
-        if (meanwhile)
-            writeFile(chosen, meanwhile);
-
+        ASSERT_TRUE(writeContents(clip->path(), "clip"));
+        ASSERT_TRUE(!meanwhile || writeContents(chosen, meanwhile));
         EXPECT_EQ(clip->commit(error), committed) << error.toStdString();
-        EXPECT_EQ(readFile(chosen), after) << (before ? before : "-");
+        EXPECT_EQ(contentsOf(chosen), after) << (before ? before : "-");
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
                   QStringList{"chosen.mp4"});
-        if (!committed) {
-            EXPECT_EQ(error,
-                      "chosen.mp4 appeared while the clip was written and was left as it is");
-        }
+        EXPECT_EQ(error.endsWith("appeared while the clip was written and was left as it is"),
+                  !committed);
     }
 }

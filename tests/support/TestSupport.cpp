@@ -39,6 +39,19 @@ bool dragAndDropFiles(QWidget& target, const QStringList& paths)
     return sendDrag(target, QEvent::DragEnter, urls) && sendDrag(target, QEvent::Drop, urls);
 }
 
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeContents(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
 void ToolFolder::addScript(const QString& name, const QString& body)
 {
     QFile script(filePath(name));

@@ -38,6 +38,11 @@ bool sendDrag(QWidget& target, QEvent::Type type, const QList<QUrl>& urls = {});
 // Enters and drops local files, as a person dragging them onto the widget does.
 bool dragAndDropFiles(QWidget& target, const QStringList& paths);
 
+// The bytes of a file; none when it cannot be read.
+QByteArray contentsOf(const QString& path);
+// Makes or replaces a file holding `bytes`; false when it cannot.
+bool writeContents(const QString& path, const QByteArray& bytes);
+
 // A clip of FFmpeg's test pattern and a sine tone; the tone alone without a size.
 bool makeTestClip(const QString& path, double seconds, const QString& size = "160x120");
 

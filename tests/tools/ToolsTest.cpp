@@ -19,24 +19,6 @@ static bool processEnded(const QString& pidFile, bool zombie)
     return !stat.open(QIODevice::ReadOnly) || (zombie && stat.readAll().contains(") Z "));
 }
 
-// Standard input on an empty pipe while it lives: a test run often has the null
-// device there already, which would hide a tool inheriting it.
-struct InputFromPipe {
-    int ends[2] = {-1, -1};
-    int saved = ::dup(STDIN_FILENO);
-    InputFromPipe()
-    {
-        if (::pipe(ends) == 0)
-            ::dup2(ends[0], STDIN_FILENO);
-    }
-    ~InputFromPipe()
-    {
-        ::dup2(saved, STDIN_FILENO);
-        for (const int descriptor : {saved, ends[0], ends[1]})
-            ::close(descriptor);
-    }
-};
-
 // The answer is the merged output, strictly decoded, once every writer has
 // closed it; the whole run, reaping or killing included, keeps to the limit.
 TEST(ResourceTool, ReadsTheMergedOutputToItsEndWithinTheLimitThenReaps)
@@ -69,7 +51,11 @@ TEST(ResourceTool, ReadsTheMergedOutputToItsEndWithinTheLimitThenReaps)
         {"sh -c 'echo $$ > " + helper + "; echo held; exec sleep 30' & exit 0", false,
          ToolEnd::TimedOut, -1, std::nullopt}};
     const std::chrono::milliseconds limit(1500);
-    const InputFromPipe input;
+    // Standard input on an empty pipe: the test's own is often the null device
+    // already, which would hide a tool inheriting it.
+    int input[2];
+    const int savedInput = ::dup(STDIN_FILENO);
+    ASSERT_TRUE(::pipe(input) == 0 && ::dup2(input[0], STDIN_FILENO) == STDIN_FILENO);
     for (const auto& [script, waitForExit, end, exitCode, text] : cases) {
         const std::string name = script.toStdString();
         QFile::remove(tools.filePath("pid"));
@@ -103,6 +89,9 @@ TEST(ResourceTool, ReadsTheMergedOutputToItsEndWithinTheLimitThenReaps)
                 << name;
         }
     }
+    ::dup2(savedInput, STDIN_FILENO);
+    for (const int descriptor : {savedInput, input[0], input[1]})
+        ::close(descriptor);
     // The helper that held the output open was killed with the program.
     EXPECT_TRUE(waitFor([&] { return processEnded(helper, true); }, 5000));
 }
