@@ -58,31 +58,19 @@ void DurationProbe::probeDuration(const QString& path, QLineEdit* field, Duratio
     field->clear();
     this->field = field;
     this->shown = std::move(shown);
-    {
-        const std::lock_guard lock(mutex);
-        waiting.push_back({path, ++asked});
-    }
-    queued.notify_one();
+    waiting.push({path, ++asked});
 }
 
 void DurationProbe::probeInTurn(const std::stop_token& stop)
 {
     blockEndingSignals();
     ::pthread_setname_np(::pthread_self(), "probe");
-    for (;;) {
-        Probe next;
-        {
-            std::unique_lock lock(mutex);
-            if (!queued.wait(lock, stop, [this] { return !waiting.empty(); }))
-                return;
-            next = std::move(waiting.front());
-            waiting.pop_front();
-        }
-        const std::optional<QString> text = probeText(next.path, stop);
+    while (const std::optional<Probe> next = waiting.take(stop)) {
+        const std::optional<QString> text = probeText(next->path, stop);
         if (!text)
             return;
         printLine(*text);
-        emit durationRead(next.number, *text);
+        emit durationRead(next->number, *text);
     }
 }
 

@@ -4,10 +4,9 @@
 #include <QPointer>
 #include <QString>
 
-#include <condition_variable>
-#include <deque>
+#include "JobQueue.h"
+
 #include <functional>
-#include <mutex>
 #include <stop_token>
 #include <thread>
 
@@ -51,10 +50,7 @@ private:
     void probeInTurn(const std::stop_token& stop);
     void show(quint64 probe, const QString& text);
 
-    // Shared with the worker.
-    std::mutex mutex;
-    std::condition_variable_any queued;
-    std::deque<Probe> waiting;
+    JobQueue<Probe> waiting; // shared with the worker
 
     // The GUI thread's alone.
     quint64 asked = 0; // probes asked for so far; the last one is shown

@@ -114,33 +114,21 @@ void FramePreview::overtake()
     ++request;
     asked = {};
     fetched = {};
-    const std::lock_guard lock(mutex);
     waiting.clear();
 }
 
 void FramePreview::post(std::size_t half, const Ask& ask)
 {
     asked[half] = ask;
-    {
-        const std::lock_guard lock(mutex);
-        waiting.push_back({request, half, ask, stop.get_token()});
-    }
-    queued.notify_one();
+    waiting.push({request, half, ask, stop.get_token()});
 }
 
 void FramePreview::fetchInTurn(const std::stop_token& ending)
 {
     blockEndingSignals();
     ::pthread_setname_np(::pthread_self(), "frames");
-    for (;;) {
-        Job job;
-        {
-            std::unique_lock lock(mutex);
-            if (!queued.wait(lock, ending, [this] { return !waiting.empty(); }))
-                return;
-            job = std::move(waiting.front());
-            waiting.pop_front();
-        }
+    while (const std::optional<Job> next = waiting.take(ending)) {
+        const Job& job = *next;
         const QImage picture = fetchFrame(job.ask.arguments, job.stop);
         if (job.stop.stop_requested())
             continue;

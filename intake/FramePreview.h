@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipFrames.h"
+#include "JobQueue.h"
 
 #include <QObject>
 #include <QPointer>
@@ -9,7 +10,6 @@
 
 #include <array>
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -100,9 +100,8 @@ private:
     std::array<std::optional<ClipFrame>, 2> fetched;
 
     // Shared with the workers.
-    std::mutex mutex;
-    std::condition_variable_any queued;
-    std::deque<Job> waiting;
+    JobQueue<Job> waiting;
+    std::mutex mutex; // of done
     std::deque<Done> done;
 
     // One for each frame, so that the two take no longer than the slower one.
