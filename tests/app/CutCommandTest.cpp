@@ -4,11 +4,17 @@
 #include "ApplicationFixture.h"
 #include "ClipJob.h"
 
+#include <QDirIterator>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <map>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,7 +42,109 @@ Cut cut(const QStringList& arguments, const QString& folder)
             QString::fromUtf8(application.readAllStandardError())};
 }
 
+// Every entry under `folder` by its path there: a file's bytes and mode, where
+// a link leads, or what else it is. Links are not followed.
+std::map<QString, QByteArray> everythingIn(const QString& folder)
+{
+    std::map<QString, QByteArray> found;
+    QDirIterator entries(folder,
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+    while (entries.hasNext()) {
+        const QString path = entries.next();
+        const QFileInfo entry = entries.fileInfo();
+        struct stat mode = {};
+        ::lstat(QFile::encodeName(path).constData(), &mode);
+        found[path.mid(folder.size() + 1)] =
+            entry.isSymLink() ? "-> " + QFile::encodeName(entry.symLinkTarget())
+            : entry.isDir()   ? QByteArray("folder")
+            : entry.isFile()  ? QByteArray::number(mode.st_mode & 07777, 8) + ' ' + contentsOf(path)
+                              : QByteArray("other");
+    }
+    return found;
+}
+
+// Chosen outputs that text and the kernel read differently, beside the video
+// "video.mp4" and a copy of it, "target.mp4", in the working folder "home".
+void makeTree(const QDir& root, const QString& video)
+{
+    for (const char* folder : {"home/dir", "elsewhere/deep", "far/a/b", "data/a/b"})
+        ASSERT_TRUE(root.mkpath(folder));
+    ASSERT_TRUE(QFile::copy(video, root.filePath("home/video.mp4")));
+    ASSERT_TRUE(QFile::copy(video, root.filePath("home/target.mp4")));
+    ASSERT_TRUE(writeContents(root.filePath("home/kept.mp4"), "a clip of mine"));
+    ASSERT_TRUE(writeContents(root.filePath("data/a/target.mp4"), "their target"));
+    ::chmod(QFile::encodeName(root.filePath("home/kept.mp4")).constData(), 06750);
+    const std::pair<QString, QString> links[] = {{"home/link", root.filePath("elsewhere/deep")},
+                                                 {"elsewhere/deep/up", "../../far/a/b"},
+                                                 {"home/linkdir", "../data/a/b"},
+                                                 {"data/a/b/out.mp4", "../target.mp4"},
+                                                 {"home/dangling.mp4", "nowhere.mp4"},
+                                                 {"home/loop.mp4", "loop2.mp4"},
+                                                 {"home/loop2.mp4", "loop.mp4"}};
+    for (const auto& [link, target] : links)
+        ASSERT_EQ(::symlink(QFile::encodeName(target), QFile::encodeName(root.filePath(link))), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(root.filePath("home/fifo.mp4")).constData(), 0600), 0);
+}
+
+QString usage(const QString& why)
+{
+    return "velborn-trimlet: --output: " + why + " Try --help.";
+}
+
 } // namespace
+
+// The kernel alone says where the clip goes: wherever the text would lead, the
+// clip lands where the file system resolves the name, only over a regular
+// file, and a name that is not a clip's is a mistake on the command line.
+TEST(CutCommand, TheFileSystemAloneSaysWhereTheClipGoes)
+{
+    const QTemporaryDir source;
+    const QString video = source.filePath("video.mp4");
+    ASSERT_TRUE(makeTestClip(video, 2.0));
+    const QString suffixes = ".mp4 .m4v .mov .mkv .webm .ts .m2ts .avi .flv .3gp.";
+    const QStringList written{"video", "audio", "1.0"};
+    // The arguments after the times; the exit code; the verdict; where the clip is.
+    // clang-format off
+    const std::tuple<QStringList, int, QString, QString> cases[] = {
+        {{"--output", "link/../video.mp4", "video.mp4"}, 0, "Written: video.mp4, 0:00:01.0", "elsewhere/video.mp4"},
+        {{"--output", "link/up/../../video.mp4", "video.mp4"}, 0, "Written: video.mp4, 0:00:01.0", "far/video.mp4"},
+        {{"--overwrite", "--output", "linkdir/out.mp4", "target.mp4"}, 0, "Written: out.mp4, 0:00:01.0", "data/a/target.mp4"},
+        {{"--overwrite", "--output", "kept.mp4", "video.mp4"}, 0, "Written: kept.mp4, 0:00:01.0", "home/kept.mp4"},
+        {{"--overwrite", "--output", "dangling.mp4", "video.mp4"}, 1, "Not written: dangling.mp4 is a link to a missing file", ""},
+        {{"--overwrite", "--output", "loop.mp4", "video.mp4"}, 1, "Not written: loop.mp4 is a loop of links", ""},
+        {{"--overwrite", "--output", "fifo.mp4", "video.mp4"}, 1, "Not written: fifo.mp4 is not a regular file", ""},
+        {{"--overwrite", "--output", "", "video.mp4"}, 2, usage("\"\" names no file; give one, such as clip.mp4."), ""},
+        {{"--output", ".", "video.mp4"}, 2, usage("\".\" names no file; give one, such as clip.mp4."), ""},
+        {{"--output", "..", "video.mp4"}, 2, usage("\"..\" names no file; give one, such as clip.mp4."), ""},
+        {{"--output", "dir/", "video.mp4"}, 2, usage("\"dir/\" names no file; give one, such as clip.mp4."), ""},
+        {{"--output", ".mp4", "video.mp4"}, 2, usage("\".mp4\" is a suffix alone; give the clip a name."), ""},
+        {{"--output", "new.mpd", "video.mp4"}, 2, usage("\"new.mpd\" does not end in one of " + suffixes), ""},
+        {{"--output", "list.m3u8", "video.mp4"}, 2, usage("\"list.m3u8\" does not end in one of " + suffixes), ""},
+        {{"--output", "frame%d.jpg", "video.mp4"}, 2, usage("\"frame%d.jpg\" does not end in one of " + suffixes), ""},
+        {{"--output", "shot%03d.mkv", "video.mp4"}, 2, usage("\"shot%03d.mkv\": a %, then a digit or d, would number a series of files."), ""}};
+    // clang-format on
+    for (const auto& [arguments, exitCode, verdict, clipAt] : cases) {
+        const QTemporaryDir folder;
+        const QDir root(folder.path());
+        makeTree(root, video);
+        std::map<QString, QByteArray> expected = everythingIn(root.path());
+        const Cut made =
+            cut(QStringList{"--start", "0.5", "--length", "1"} + arguments, root.filePath("home"));
+        EXPECT_EQ(made.exitCode, exitCode) << verdict.toStdString();
+        EXPECT_EQ(made.errors.trimmed().section('\n', -1), verdict);
+        std::map<QString, QByteArray> found = everythingIn(root.path());
+        if (!clipAt.isEmpty()) {
+            EXPECT_EQ(probeMediaFacts(root.filePath(clipAt)), written) << clipAt.toStdString();
+            // A replaced file lends its permission bits, never its set-id ones.
+            const QByteArray mode = expected.count(clipAt) ? expected[clipAt].split(' ')[0] : "";
+            EXPECT_TRUE(mode.isEmpty() || found[clipAt].startsWith(mode.right(3) + ' '))
+                << clipAt.toStdString();
+            expected[clipAt] = found[clipAt];
+        }
+        EXPECT_EQ(found, expected) << verdict.toStdString();
+    }
+}
 
 TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
 {
@@ -50,7 +158,8 @@ TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
     // clang-format off
     const std::tuple<QStringList, int, QString, QStringList> cases[] = {
         {{"--output", "clip", "in.mp4"}, 0, "Written: clip.mp4, 0:00:03.0", {"video", "audio", "3.0"}},
-        {{"--remove-audio", "--output", "silent.mp4", "in.mp4"}, 0, "Written: silent.mp4, 0:00:03.0", {"video", "3.0"}},
+        // ffprobe tells this container's video stream by more than its kind.
+        {{"--remove-audio", "--output", "silent.ts", "in.mp4"}, 0, "Written: silent.ts, 0:00:03.0", {"video", "3.0"}},
         {{"--output", "kept.mp4", "in.mp4"}, 1, "Not written: kept.mp4 exists; give --overwrite to replace it", {}},
         {{"--output", "in.mp4", "--overwrite", "in.mp4"}, 1, "Not written: in.mp4 is the video being cut; choose another name", {"video", "audio", "10.0"}},
         {{"--output", "kept.mp4", "--overwrite", "in.mp4"}, 0, "Written: kept.mp4, 0:00:03.0", {"video", "audio", "3.0"}},
