@@ -324,4 +324,9 @@ TEST(CommandLine, OpensOnePathAnswersHelpAndVersionAndRefusesTheRest)
         EXPECT_EQ(parsed.file, file) << text.toStdString();
         EXPECT_EQ(parsed.text.section('\n', 0, 0), text);
     }
+    // Without a working folder to write in front, only a full path is found.
+    EXPECT_EQ(parseCommandLine({"velborn-trimlet", "/v/a.mp4"}, std::nullopt).file, "/v/a.mp4");
+    EXPECT_EQ(parseCommandLine({"velborn-trimlet", "a.mp4"}, std::nullopt).text,
+              "velborn-trimlet: \"a.mp4\" is relative, and the working folder's name is not UTF-8; "
+              "give the full path. Try --help.");
 }

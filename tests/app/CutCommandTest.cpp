@@ -146,6 +146,60 @@ TEST(CutCommand, TheFileSystemAloneSaysWhereTheClipGoes)
     }
 }
 
+// Another user who may write in the folder (0777, not sticky) swaps the
+// private folder's name for links and folders of theirs while clips are
+// written: each clip still takes its name, and our file in a folder only we
+// can enter is untouched.
+TEST(CutCommand, AnotherUserCannotSteerTheClip)
+{
+    const QString setpriv = QStandardPaths::findExecutable("setpriv");
+    if (::geteuid() != 0 || setpriv.isEmpty())
+        GTEST_SKIP() << "needs root and setpriv to act as a second user";
+    const QTemporaryDir folder;
+    const QDir root(folder.path());
+    ASSERT_TRUE(root.mkdir("shared") && root.mkdir("ours"));
+    ::chmod(QFile::encodeName(root.path()).constData(), 0755);
+    ::chmod(QFile::encodeName(root.filePath("shared")).constData(), 0777);
+    ::chmod(QFile::encodeName(root.filePath("ours")).constData(), 0700);
+    ASSERT_TRUE(writeContents(root.filePath("ours/clip.mp4"), "a clip of mine"));
+    ASSERT_TRUE(makeTestClip(root.filePath("long.mpg"), 4.0, "640x360"));
+    // Each private folder it sees is moved aside, and a link to our folder or
+    // a folder of its own takes its name; it stops at "stop" or after a bound.
+    const QString swapper = R"sh(cd "$0" || exit 1; i=0
+while [ $i -lt 200000 ] && [ ! -e stop ]; do i=$((i+1))
+  for d in .velborn-unfinished-??????; do
+    [ -d "$d" ] && [ ! -L "$d" ] && [ -O "$d" ] && continue
+    [ -d "$d" ] && [ ! -L "$d" ] || continue
+    mv "$d" "$d-moved-$i" 2>/dev/null || continue
+    if [ $((i % 2)) = 0 ]; then ln -s "$1" "$d"; else mkdir "$d"; fi
+  done
+done)sh";
+    for (int round = 0; round < 3; ++round) {
+        QProcess other;
+        other.start(setpriv, {"--reuid=65534", "--regid=65534", "--clear-groups", "/bin/sh", "-c",
+                              swapper, root.filePath("shared"), root.filePath("ours")});
+        ASSERT_TRUE(other.waitForStarted());
+        const QString name = QString("clip %1.mp4").arg(round);
+        const Cut made =
+            cut({"--start", "0", "--length", "3", "--output", "shared/" + name, "long.mpg"},
+                root.path());
+        writeContents(root.filePath("shared/stop"), "");
+        EXPECT_TRUE(other.waitForFinished(60'000));
+        QFile::remove(root.filePath("shared/stop"));
+        EXPECT_EQ(made.errors.trimmed().section('\n', -1), "Written: " + name + ", 0:00:03.0");
+        EXPECT_EQ(probeMediaFacts(root.filePath("shared/" + name)),
+                  (QStringList{"video", "audio", "3.0"}));
+        EXPECT_EQ(QDir(root.filePath("ours"))
+                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList{"clip.mp4"});
+        EXPECT_EQ(contentsOf(root.filePath("ours/clip.mp4")), "a clip of mine");
+    }
+    // It did act: every round's private folder was moved aside.
+    EXPECT_EQ(
+        QDir(root.filePath("shared")).entryList({"*-moved-*"}, QDir::Dirs | QDir::Hidden).size(),
+        3);
+}
+
 TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
 {
     const QTemporaryDir folder;
@@ -182,18 +236,24 @@ TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
     }
     EXPECT_EQ(unfinishedClips(folder.path()), QStringList());
 
-    // A name that is not UTF-8 would be read as another name: refused, nothing written.
-    const QStringList before = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
-    QProcess shell;
-    shell.setProcessEnvironment(withoutDisplay());
-    shell.setWorkingDirectory(folder.path());
-    shell.start("/bin/sh",
-                {"-c",
-                 R"sh(exec "$0" --start 0 --length 1 --output "$(printf 'caf\351')" in.mp4)sh",
-                 VELBORN_APP});
-    ASSERT_TRUE(shell.waitForFinished(60'000));
-    EXPECT_EQ(shell.exitCode(), 2) << shell.readAllStandardError().toStdString();
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), before);
+    // A name that is not UTF-8 would be read as another name, and so would a
+    // relative one from a working folder whose name is not: refused, nothing written.
+    const char* const scripts[] = {
+        R"sh(exec "$0" --start 0 --length 1 --output "$(printf 'caf\351')" in.mp4)sh",
+        R"sh(mkdir "$(printf 'caf\351')" && cd "$(printf 'caf\351')" &&
+             exec "$0" --start 0 --length 1 --output x.mp4 /dev/null)sh"};
+    for (const char* script : scripts) {
+        QProcess shell;
+        shell.setProcessEnvironment(withoutDisplay());
+        shell.setWorkingDirectory(folder.path());
+        const std::map<QString, QByteArray> unchanged = everythingIn(folder.path());
+        shell.start("/bin/sh", {"-c", script, VELBORN_APP});
+        ASSERT_TRUE(shell.waitForFinished(60'000));
+        EXPECT_EQ(shell.exitCode(), 2) << shell.readAllStandardError().toStdString();
+        std::map<QString, QByteArray> after = everythingIn(folder.path());
+        after.erase(QString::fromUtf8("caf\xef\xbf\xbd")); // the working folder the script made
+        EXPECT_EQ(after, unchanged) << script;
+    }
 }
 
 // The same times give the same command line as the window's fields would.
