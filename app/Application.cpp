@@ -10,10 +10,12 @@
 #include "TerminationSignals.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 
 #include <chrono>
+#include <cstdlib>
+
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +37,21 @@ std::optional<QString> argumentNotInUtf8(int argc, char* argv[])
             return argument;
     }
     return std::nullopt;
+}
+
+// The working folder as the kernel names it; nothing when the name is not
+// UTF-8, as a relative name would then reach the file system changed.
+std::optional<QString> workingFolder()
+{
+    char* bytes = ::getcwd(nullptr, 0);
+    if (!bytes)
+        return std::nullopt;
+    const QByteArray name(bytes);
+    std::free(bytes);
+    const QString text = QFile::decodeName(name);
+    if (QFile::encodeName(text) != name)
+        return std::nullopt;
+    return text;
 }
 
 bool asksForText(const CommandLine& commandLine)
@@ -85,7 +102,7 @@ int applicationMain(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(VELBORN_VERSION));
     // Help, version and a usage error need no display, so they are answered
     // before there is an application.
-    const CommandLine early = parseCommandLine(argumentsOf(argc, argv), QDir::currentPath());
+    const CommandLine early = parseCommandLine(argumentsOf(argc, argv), workingFolder());
     if (asksForText(early)) {
         printLine(early.text.trimmed());
         flushAtEnd();
@@ -109,8 +126,7 @@ int applicationMain(int argc, char* argv[])
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.velborn.Trimlet"));
     // The file as QApplication left it, once it has taken out its own options.
-    const CommandLine commandLine =
-        parseCommandLine(QApplication::arguments(), QDir::currentPath());
+    const CommandLine commandLine = parseCommandLine(QApplication::arguments(), workingFolder());
     const TerminationSignals terminationSignals;
     const int status = runWindow(commandLine.file);
     flushAtEnd();

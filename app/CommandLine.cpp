@@ -1,8 +1,7 @@
 #include "CommandLine.h"
 
 #include <QCommandLineParser>
-#include <QDir>
-#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <iterator>
@@ -95,13 +94,57 @@ struct CutOptions {
     }
 };
 
+// Containers ffmpeg writes as one file; others write several, or pictures.
+const QStringList clipSuffixes = {
+    QStringLiteral("mp4"),  QStringLiteral("m4v"), QStringLiteral("mov"),  QStringLiteral("mkv"),
+    QStringLiteral("webm"), QStringLiteral("ts"),  QStringLiteral("m2ts"), QStringLiteral("avi"),
+    QStringLiteral("flv"),  QStringLiteral("3gp")};
+
 QString withSuffix(const QString& path)
 {
-    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".mp4") : path;
+    return path.section(u'/', -1).contains(u'.') ? path : path + QStringLiteral(".mp4");
+}
+
+// Why `output` cannot be a clip's file once ".mp4" is added to a name without
+// a suffix; nothing when it can.
+std::optional<QString> whyNotAClipFile(const QString& output)
+{
+    const QString name = output.section(u'/', -1);
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return QStringLiteral("\"%1\" names no file; give one, such as clip.mp4.").arg(output);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot == 0)
+        return QStringLiteral("\"%1\" is a suffix alone; give the clip a name.").arg(output);
+    if (dot > 0 && !clipSuffixes.contains(name.mid(dot + 1), Qt::CaseInsensitive))
+        return QStringLiteral("\"%1\" does not end in one of .%2.")
+            .arg(output, clipSuffixes.join(QStringLiteral(" .")));
+    static const QRegularExpression numbered(QStringLiteral("%[0-9d]"));
+    if (name.contains(numbered))
+        return QStringLiteral("\"%1\": a %, then a digit or d, would number a series of files.")
+            .arg(output);
+    return std::nullopt;
+}
+
+// `path` as the kernel finds it from the working folder, spelt out.
+std::optional<QString> fromWorkingFolder(const QString& path,
+                                         const std::optional<QString>& workingFolder)
+{
+    if (path.startsWith(u'/'))
+        return path;
+    if (!workingFolder)
+        return std::nullopt;
+    return (workingFolder->endsWith(u'/') ? *workingFolder : *workingFolder + u'/') + path;
+}
+
+CommandLine notFromWorkingFolder(const QString& path)
+{
+    return usageError(QStringLiteral("\"%1\" is relative, and the working folder's name is not "
+                                     "UTF-8; give the full path.")
+                          .arg(path));
 }
 
 CommandLine cutFrom(const QCommandLineParser& parser, const CutOptions& options,
-                    const QString& workingFolder)
+                    const std::optional<QString>& workingFolder)
 {
     const QStringList videos = parser.positionalArguments();
     if (!parser.isSet(options.start) || !parser.isSet(options.length) ||
@@ -120,15 +163,23 @@ CommandLine cutFrom(const QCommandLineParser& parser, const CutOptions& options,
     }
     cut.removeAudio = parser.isSet(options.removeAudio);
     cut.overwrite = parser.isSet(options.overwrite);
-    const QDir folder(workingFolder);
-    cut.output = withSuffix(folder.filePath(parser.value(options.output)));
-    cut.video = folder.filePath(videos.first());
+    const QString given = parser.value(options.output);
+    if (const std::optional<QString> why = whyNotAClipFile(given))
+        return usageError(QStringLiteral("--output: ") + *why);
+    const QString output = withSuffix(given);
+    const std::optional<QString> outputPath = fromWorkingFolder(output, workingFolder);
+    const std::optional<QString> videoPath = fromWorkingFolder(videos.first(), workingFolder);
+    if (!outputPath || !videoPath)
+        return notFromWorkingFolder(outputPath ? videos.first() : output);
+    cut.output = *outputPath;
+    cut.video = *videoPath;
     return {CommandLine::Action::Cut, std::nullopt, {}, cut};
 }
 
 } // namespace
 
-CommandLine parseCommandLine(const QStringList& arguments, const QString& workingFolder)
+CommandLine parseCommandLine(const QStringList& arguments,
+                             const std::optional<QString>& workingFolder)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(description);
@@ -165,6 +216,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& workin
         return {};
     // Only the working folder goes in front: ".." after a symbolic link is the
     // file system's to resolve, as the shell's user means it.
-    return {
-        CommandLine::Action::Run, QDir(workingFolder).filePath(files.first()), {}, std::nullopt};
+    const std::optional<QString> file = fromWorkingFolder(files.first(), workingFolder);
+    if (!file)
+        return notFromWorkingFolder(files.first());
+    return {CommandLine::Action::Run, file, {}, std::nullopt};
 }

@@ -20,7 +20,9 @@ struct CommandLine {
         TimeTexts length;
         bool removeAudio = false;
         bool overwrite = false;
-        QString output; // ".mp4" added when it has no suffix, as the save dialog does
+        // ".mp4" added when it has no suffix, as the save dialog does; only
+        // single-file containers' suffixes are taken
+        QString output;
         QString video;
     };
 
@@ -31,5 +33,7 @@ struct CommandLine {
 };
 
 // `arguments` start with the program's name; a relative path gets
-// `workingFolder` in front, and nothing else is changed in it.
-CommandLine parseCommandLine(const QStringList& arguments, const QString& workingFolder);
+// `workingFolder` in front, and nothing else is changed in it. Without a
+// working folder (its name is not UTF-8) a relative path is a usage error.
+CommandLine parseCommandLine(const QStringList& arguments,
+                             const std::optional<QString>& workingFolder);

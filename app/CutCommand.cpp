@@ -7,7 +7,6 @@
 #include "WriteClip.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QThread>
 
 #include <chrono>
@@ -27,16 +26,6 @@ void showProgress(int percent)
 void clearProgress()
 {
     std::fputs("\r\x1b[K", stderr);
-}
-
-ClipVerdict refusedToReplace(const QString& outputPath)
-{
-    return {outputPath,
-            false,
-            {},
-            QStringLiteral("%1 exists; give --overwrite to replace it")
-                .arg(QFileInfo(outputPath).fileName()),
-            {}};
 }
 
 // Writes the clip on a thread of its own, so that the main thread is free to
@@ -79,9 +68,9 @@ int runCut(const CommandLine::Cut& cut, int& argc, char* argv[])
     ClipWriting writing;
     if (onTerminal)
         writing.progressed = showProgress;
-    const ClipVerdict verdict = !cut.overwrite && QFileInfo::exists(request.outputPath)
-                                    ? refusedToReplace(request.outputPath)
-                                    : writeClipHearingSignals(request, writing);
+    if (!cut.overwrite)
+        writing.refuseToReplace = QStringLiteral("%1 exists; give --overwrite to replace it");
+    const ClipVerdict verdict = writeClipHearingSignals(request, writing);
     flushStandardOutput(std::chrono::seconds(1));
     terminationSignals.endByCaughtSignal();
     if (onTerminal)

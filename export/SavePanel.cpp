@@ -8,6 +8,32 @@
 
 namespace {
 
+// As the platform's save panel does: a name that does not end in the file
+// type's suffix gets it, "x.mov" becoming "x.mov.mp4".
+QString withTypeSuffix(const QString& path, const QString& suffix)
+{
+    if (path.isEmpty() || suffix.isEmpty() || QFileInfo(path).isDir() ||
+        path.endsWith(u'.' + suffix, Qt::CaseInsensitive))
+        return path;
+    return path + u'.' + suffix;
+}
+
+// Adds the suffix before the dialog asks whether to replace a file, so that
+// it asks about the file the clip will replace.
+class ClipFileDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QString chosen = selectedFiles().value(0);
+        const QString typed = withTypeSuffix(chosen, defaultSuffix());
+        if (typed != chosen)
+            selectFile(typed);
+        QFileDialog::accept();
+    }
+};
+
 // A window-modal QFileDialog: the dialog, not the export flow, adds the
 // extension to a name typed without one.
 class FileDialogSavePanel final : public SavePanel {
@@ -18,7 +44,7 @@ public:
 
     void beginSheetModalForWindow(QWidget& window, Completion completion) override
     {
-        auto* dialog = new QFileDialog(&window, title);
+        auto* dialog = new ClipFileDialog(&window, title);
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setFileMode(QFileDialog::AnyFile);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -29,7 +55,8 @@ public:
         }
         QObject::connect(dialog, &QFileDialog::finished, dialog,
                          [this, dialog, completion = std::move(completion)](int result) {
-                             chosen = dialog->selectedFiles().value(0);
+                             chosen = withTypeSuffix(dialog->selectedFiles().value(0),
+                                                     dialog->defaultSuffix());
                              completion(result); // QDialog::Accepted is 1, the OK answer
                          });
         dialog->open();

@@ -2,13 +2,14 @@
 
 #include "ClipJob.h"
 #include "ClipProgress.h"
+#include "OutputPlace.h"
 #include "ResourceTool.h"
-#include "SameFile.h"
 #include "StandardOutput.h"
-#include "TemporaryClip.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
+
+#include <fcntl.h>
 
 namespace {
 
@@ -35,10 +36,10 @@ struct ProgressReader {
     }
 };
 
-ToolRun runFfmpeg(const ClipRequest& request, const TemporaryClip& clip, const ClipWriting& writing)
+ToolRun runFfmpeg(const ClipRequest& request, const OutputPlace& place, const ClipWriting& writing)
 {
     ClipRequest intoClip = request;
-    intoClip.outputPath = clip.path();
+    intoClip.outputPath = place.clipPath();
     ToolRunOptions options;
     options.stop = writing.stop;
     options.onOutput =
@@ -49,32 +50,51 @@ ToolRun runFfmpeg(const ClipRequest& request, const TemporaryClip& clip, const C
     return runResourceToolToEnd(QStringLiteral("ffmpeg"), clipArguments(intoClip), options);
 }
 
+// The input is opened once, as ffmpeg will find it; one that cannot be is
+// ffmpeg's to report.
+bool isVideoBeingCut(const QString& inputPath, const OutputPlace& place)
+{
+    const FileDescriptor input(
+        ::open(QFile::encodeName(inputPath).constData(), O_PATH | O_CLOEXEC));
+    return input.isOpen() && place.wouldReplace(input.get());
+}
+
+// Why the clip cannot go to the place, before anything runs; empty when it can.
+QString whyNotWritten(const ClipRequest& request, OutputPlace& place, const ClipWriting& writing)
+{
+    if (writing.refuseToReplace && place.replaces())
+        return writing.refuseToReplace->arg(place.name());
+    if (isVideoBeingCut(request.inputPath, place))
+        return QStringLiteral("%1 is the video being cut; choose another name").arg(place.name());
+    QString error;
+    place.prepare(error);
+    return error;
+}
+
 } // namespace
 
 ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing)
 {
-    if (namesSameFile(request.inputPath, request.outputPath)) {
-        writing.ffmpegEnded();
-        return refused(request, QStringLiteral("%1 is the video being cut; choose another name")
-                                    .arg(QFileInfo(request.outputPath).fileName()));
-    }
     QString error;
-    std::optional<TemporaryClip> clip = TemporaryClip::create(request.outputPath, error);
-    if (!clip) {
+    std::optional<OutputPlace> place = OutputPlace::resolve(request.outputPath, error);
+    if (place)
+        error = whyNotWritten(request, *place, writing);
+    if (!error.isEmpty()) {
         writing.ffmpegEnded();
         return refused(request, error);
     }
 
-    const ToolRun run = runFfmpeg(request, *clip, writing);
+    const ToolRun run = runFfmpeg(request, *place, writing);
     writing.ffmpegEnded();
     // Whatever ffmpeg said is passed on byte for byte, whatever its encoding.
     if (run.answered())
         printBytesLine(run.output);
 
-    ClipVerdict verdict = judgeClip(request.outputPath, clip->path(), run);
-    // The person chose a name; the hidden one means nothing to them.
-    verdict.reason.replace(clip->path(), request.outputPath);
-    if (verdict.written && !clip->commit(error))
+    ClipVerdict verdict = judgeClip(request.outputPath, place->clipPath(), run);
+    // The person chose a name; the private one means nothing to them.
+    verdict.reason.replace(place->clipPath(), request.outputPath);
+    verdict.notChecked.replace(place->clipPath(), request.outputPath);
+    if (verdict.written && !place->commit(error))
         return refused(request, error);
     return verdict;
 }

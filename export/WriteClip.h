@@ -3,7 +3,10 @@
 #include "ClipRequest.h"
 #include "ClipVerdict.h"
 
+#include <QString>
+
 #include <functional>
+#include <optional>
 #include <stop_token>
 
 // What the caller of writeClip hears while the clip is written, and how it
@@ -16,11 +19,15 @@ struct ClipWriting {
     std::function<void(int percent)> progressed = [](int) {};
     // Stops ffmpeg and its helpers; the export is then not written.
     std::stop_token stop;
+    // When set, a file already under the chosen name is left as it is and the
+    // clip is not written; this is the reason given, "%1" the name.
+    std::optional<QString> refuseToReplace;
 };
 
-// Writes the clip `request` asks for: ffmpeg writes a new hidden file beside
-// the chosen one, which takes the chosen name only once it has been judged a
-// clip. Refuses, before anything runs, to write over the video being cut.
+// Writes the clip `request` asks for where the kernel finds its output path:
+// ffmpeg writes into a private folder beside the chosen name, and the clip
+// takes that name only once it has been judged a clip. Refuses, before
+// anything runs, a name that cannot take a clip and the video being cut.
 // ffmpeg's output goes to standard output byte for byte. Blocks the calling
 // thread throughout.
 ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing = {});

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QPixmapCache>
 #include <QTimer>
 
@@ -180,8 +181,14 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
         "Not written: nothing was encoded; is the start past the end of the video?";
     for (const auto state : {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked}) {
         delegate.removeAudioButton()->setCheckState(state);
-        const QString output = tools.filePath(QString("wait%1.mp4").arg(state));
-        saveAs(1, output.chopped(4)); // the dialog adds ".mp4"
+        // The dialog adds ".mp4", to a name with another suffix too.
+        const QString typed =
+            tools.filePath(QString("wait%1").arg(state)) + (state == Qt::Checked ? ".mov" : "");
+        const QString output = typed + ".mp4";
+        delegate.saveClipButton()->click();
+        ASSERT_NE(dialog(), nullptr);
+        dialog()->selectFile(typed);
+        static_cast<QDialog*>(dialog())->accept(); // as Save does
         ASSERT_TRUE(waitFor([&] { return arguments.exists(); }));
         EXPECT_EQ(seen().mid(2), (QStringList{"Writing " + output.section('/', -1) + "…", "-",
                                               "busy", "|2|15|5|0|1|30|"}));
@@ -196,14 +203,14 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
         waitForClipJobs();
         EXPECT_EQ(seen().mid(3, 2), (QStringList{"save", "idle"}));
         arguments.open(QIODevice::ReadOnly);
-        // ffmpeg writes a new hidden file beside the chosen one, never the chosen one.
+        // ffmpeg writes into a private folder, through this process's hold on it.
         const QString expected =
             "-y\n-ss\n00:02:15.50\n-i\n/edited/by hand.mkv\n-t\n00:01:30.00\n-qscale\n0\n" +
-            QString(state == Qt::Checked ? "-an\n" : "") + tools.path() + "/." +
-            output.section('/', -1) + ".velborn-unfinished-";
+            QString(state == Qt::Checked ? "-an\n" : "") + "/proc/" +
+            QString::number(QCoreApplication::applicationPid()) + "/fd/";
         const QString given = arguments.readAll();
-        EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(expected) +
-                                       "[a-zA-Z0-9]{6}\\.mp4\n$")
+        EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(expected) + "[0-9]+/" +
+                                       QRegularExpression::escape(output.section('/', -1)) + "\n$")
                         .match(given)
                         .hasMatch())
             << given.toStdString();
@@ -211,6 +218,21 @@ TEST_F(AppTest, OnlyOkWithAFileRunsFfmpegOnAThreadAndEveryExportEndsWithAVerdict
         arguments.remove();
         QFile::remove(tools.filePath("ffmpeg.go"));
     }
+
+    // Over an existing clip, the dialog asks about the file the clip would replace.
+    ASSERT_TRUE(writeContents(tools.filePath("wait2.mov.mp4"), ""));
+    delegate.saveClipButton()->click();
+    QString asked;
+    QTimer::singleShot(0, [&asked] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        asked = box ? box->text() : "nothing";
+        if (box)
+            box->done(QMessageBox::No);
+    });
+    dialog()->selectFile(tools.filePath("wait2.mov"));
+    static_cast<QDialog*>(dialog())->accept();
+    EXPECT_EQ(asked, "wait2.mov.mp4 already exists.\nDo you want to replace it?");
+    answer(QDialog::Rejected, "");
 
     // Two at once: the indicator spins, Stop stays, and the line names the clip
     // still being written beside the other's verdict, until its ffmpeg ends too.
@@ -302,4 +324,9 @@ TEST(CommandLine, OpensOnePathAnswersHelpAndVersionAndRefusesTheRest)
         EXPECT_EQ(parsed.file, file) << text.toStdString();
         EXPECT_EQ(parsed.text.section('\n', 0, 0), text);
     }
+    // Without a working folder to write in front, only a full path is found.
+    EXPECT_EQ(parseCommandLine({"velborn-trimlet", "/v/a.mp4"}, std::nullopt).file, "/v/a.mp4");
+    EXPECT_EQ(parseCommandLine({"velborn-trimlet", "a.mp4"}, std::nullopt).text,
+              "velborn-trimlet: \"a.mp4\" is relative, and the working folder's name is not UTF-8; "
+              "give the full path. Try --help.");
 }

@@ -13,10 +13,21 @@
 
 #include <gtest/gtest.h>
 
-// Files in `folder` whose names say they are clips still being written.
+// What the private folders of clips still being written hold in `folder`:
+// each clip as "private folder/name", or the folder alone when it holds none.
 inline QStringList unfinishedClips(const QString& folder)
 {
-    return QDir(folder).entryList({".*.velborn-unfinished-*"}, QDir::Files | QDir::Hidden);
+    QStringList unfinished;
+    const QDir in(folder);
+    for (const QString& name :
+         in.entryList({".velborn-unfinished-*"}, QDir::AllEntries | QDir::Hidden)) {
+        const QStringList clips = QDir(in.filePath(name)).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& clip : clips)
+            unfinished << name + '/' + clip;
+        if (clips.isEmpty())
+            unfinished << name;
+    }
+    return unfinished;
 }
 
 // Processes whose command line names `path`, zombies aside.

@@ -1,5 +1,6 @@
 #include "FieldNumbers.h"
-#include "TemporaryClip.h"
+#include "OutputPlace.h"
+#include "SameFile.h"
 #include "TestSupport.h"
 #include "TimeCode.h"
 
@@ -7,6 +8,11 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The fields (hours, minutes, seconds, fraction), the writes in order, the time
 // code, and the time in milliseconds, which the texts give alike without a field.
@@ -44,47 +50,95 @@ TEST(TimeCode, CarriesSixtiesWritesThemBackAndPadsToTwoCharacters)
         EXPECT_EQ(intValueOfText(text), value) << text;
 }
 
-// Hidden, named for the clip it will become, in the same container, and never
-// longer than a file name may be.
-TEST(TemporaryClip, IsNamedForTheChosenFileAndFitsAFileName)
-{
-    const QString longName = QString(120, u'é') + ".mkv"; // 244 bytes
-    const std::pair<QString, QString> cases[] = {
-        {"clip.mp4", ".clip.mp4.velborn-unfinished-k3J9aB.mp4"},
-        {"no suffix", ".no suffix.velborn-unfinished-k3J9aB"},
-        {".hidden", "..hidden.velborn-unfinished-k3J9aB"},
-        {longName, "." + QString(112, u'é') + ".velborn-unfinished-k3J9aB.mkv"}};
-    for (const auto& [chosen, temporary] : cases)
-        EXPECT_EQ(temporaryClipName(chosen, "k3J9aB"), temporary);
-}
-
 // The clip takes the chosen name, replacing only what was there when the export
-// began: a file another program puts there meanwhile is left as it is.
-TEST(TemporaryClip, ReplacesOnlyTheFileThatWasThereWhenTheExportBegan)
+// began, with its permission bits and never its set-id ones: a file another
+// program puts there meanwhile is left as it is. Nothing else is left.
+TEST(OutputPlace, ReplacesOnlyTheFileThatWasThereWhenTheExportBegan)
 {
     const struct {
         const char* before;
-        const char* meanwhile;
+        const char* meanwhile; // "new" takes the name as a new file
         bool committed;
         const char* after;
     } cases[] = {{nullptr, nullptr, true, "clip"},
                  {nullptr, "theirs", false, "theirs"},
                  {"old", nullptr, true, "clip"},
-                 {"old", "theirs", true, "clip"}};
+                 {"old", "theirs", true, "clip"},
+                 {"old", "new", false, "new"}};
     for (const auto& [before, meanwhile, committed, after] : cases) {
         const QTemporaryDir folder;
         const QString chosen = folder.filePath("chosen.mp4");
         ASSERT_TRUE(!before || writeContents(chosen, before));
+        ::chmod(QFile::encodeName(chosen).constData(), 06741);
         QString error;
-        std::optional<TemporaryClip> clip = TemporaryClip::create(chosen, error);
-        ASSERT_TRUE(clip) << error.toStdString();
-        ASSERT_TRUE(writeContents(clip->path(), "clip"));
+        std::optional<OutputPlace> place = OutputPlace::resolve(chosen, error);
+        ASSERT_TRUE(place && place->prepare(error)) << error.toStdString();
+        ASSERT_TRUE(writeContents(place->clipPath(), "clip"));
+        if (meanwhile && QByteArray(meanwhile) == "new")
+            QFile::remove(chosen);
         ASSERT_TRUE(!meanwhile || writeContents(chosen, meanwhile));
-        EXPECT_EQ(clip->commit(error), committed) << error.toStdString();
+        EXPECT_EQ(place->commit(error), committed) << error.toStdString();
         EXPECT_EQ(contentsOf(chosen), after) << (before ? before : "-");
-        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
-                  QStringList{"chosen.mp4"});
+        EXPECT_EQ(
+            QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"chosen.mp4"});
         EXPECT_EQ(error.endsWith("appeared while the clip was written and was left as it is"),
                   !committed);
+        struct stat clip = {};
+        ::stat(QFile::encodeName(chosen).constData(), &clip);
+        EXPECT_EQ(clip.st_mode & 07777, before && committed ? 0741 : clip.st_mode & 0777);
     }
+}
+
+// Before it writes, an export removes the private folders of earlier runs
+// whose writer is gone: this user's, unlocked. Nothing else.
+TEST(OutputPlace, RemovesOnlyLeftoversWhoseWriterIsGone)
+{
+    const QTemporaryDir folder;
+    const QDir in(folder.path());
+    // clang-format off
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {".velborn-unfinished-k3J9aB", "killed", true}, {".velborn-unfinished-Runs00", "locked", false},
+        {".velborn-unfinished-Theirs", "nobody's", false}, {".velborn-unfinished-A", "misnamed", false},
+        {"clips", "a folder", false}};
+    // clang-format on
+    std::vector<FileDescriptor> locks;
+    QStringList left{".velborn-unfinished-AFile0"};
+    ASSERT_TRUE(writeContents(in.filePath(left[0]), "a file"));
+    for (const auto& [name, what, removed] : cases) {
+        ASSERT_TRUE(in.mkdir(name));
+        ASSERT_TRUE(writeContents(in.filePath(name) + "/clip.mp4", what));
+        const QByteArray path = QFile::encodeName(in.filePath(name));
+        if (QByteArray(what) == "locked") {
+            locks.emplace_back(::open(path.constData(), O_RDONLY | O_DIRECTORY));
+            ASSERT_EQ(::flock(locks.back().get(), LOCK_EX), 0);
+        }
+        // Only root can give a folder away; then it is another user's.
+        const bool ours =
+            QByteArray(what) != "nobody's" || ::chown(path.constData(), 65534, 65534) != 0;
+        if (!removed && !(ours && QByteArray(what) == "nobody's"))
+            left << name;
+    }
+    QString error;
+    std::optional<OutputPlace> place = OutputPlace::resolve(in.filePath("new.mp4"), error);
+    ASSERT_TRUE(place && place->prepare(error)) << error.toStdString();
+    place->discard();
+    QStringList found = in.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    found.sort();
+    left.sort();
+    EXPECT_EQ(found, left);
+    EXPECT_EQ(contentsOf(in.filePath(".velborn-unfinished-Runs00/clip.mp4")), "locked");
+}
+
+// Where inode numbers say nothing, two names are one whatever their case and
+// Unicode form.
+TEST(SameFile, TwoSpellingsAreOneNameWhereCaseAndFormAreIgnored)
+{
+    const std::tuple<QString, QString, bool> cases[] = {
+        {"/m/V.MP4", "/m/v.mp4", true},
+        {"/m/caf\u00e9.mp4", "/m/CAFE\u0301.mp4", true},
+        {"/m/v.mp4", "/n/v.mp4", false},
+        {"/m/v.mp4", "/m/v.mp4 ", false}};
+    for (const auto& [first, second, one] : cases)
+        EXPECT_EQ(spellOneName(first, second), one) << first.toStdString();
 }

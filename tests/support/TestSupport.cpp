@@ -91,6 +91,10 @@ QStringList probeMediaFacts(const QString& path)
     QStringList facts = runBuildTool("ffprobe", {"-v", "error", "-of", "csv=p=0", "-show_entries",
                                                  "stream=codec_type:format=duration", path})
                             .split('\n', Qt::SkipEmptyParts);
+    // A transport stream lists its streams once more for its program.
+    for (QString& fact : facts)
+        fact = fact.section(',', 0, 0);
+    facts.removeDuplicates();
     if (!facts.isEmpty())
         facts.last() = QString::number(facts.last().toDouble(), 'f', 1);
     return facts;
