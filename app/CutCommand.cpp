@@ -83,9 +83,10 @@ int runCut(const CommandLine::Cut& cut, int& argc, char* argv[])
                                     ? refusedToReplace(request.outputPath)
                                     : writeClipHearingSignals(request, writing);
     flushStandardOutput(std::chrono::seconds(1));
-    terminationSignals.endByCaughtSignal();
     if (onTerminal)
         clearProgress();
+    // Said even when a signal ends the process: a clip kept unchecked is news.
     printErrorLine(verdictStatus(verdict));
+    terminationSignals.endByCaughtSignal();
     return verdict.written ? 0 : 1;
 }

@@ -11,16 +11,18 @@
 struct ClipWriting {
     // Once ffmpeg is done, or at once when it never runs.
     std::function<void()> ffmpegEnded = [] {};
-    // How far ffmpeg has got, in percent: at most four times a second, and
-    // never 100 before the verdict.
+    // How far ffmpeg has got, in percent: at most four times a second, the
+    // last figure once ffmpeg has finished, and never 100 before the verdict.
     std::function<void(int percent)> progressed = [](int) {};
-    // Stops ffmpeg and its helpers; the export is then not written.
+    // Stops ffmpeg, and the look at its clip after it; the export is then not
+    // written.
     std::stop_token stop;
 };
 
 // Writes the clip `request` asks for: ffmpeg writes a new hidden file beside
 // the chosen one, which takes the chosen name only once it has been judged a
-// clip. Refuses, before anything runs, to write over the video being cut.
+// clip. Refuses, before anything runs, to write over the video being cut and
+// times that ffmpeg would not take.
 // ffmpeg's output goes to standard output byte for byte. Blocks the calling
 // thread throughout.
 ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing = {});
