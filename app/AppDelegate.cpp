@@ -111,7 +111,7 @@ void AppDelegate::startExport(const QString& outputPath, QObject* sender)
     request.sender = sender;
     if (const auto video = timeOfDurationText(requiredControl(durationTextField_).text()))
         request.videoSeconds = std::chrono::duration<double>(*video).count();
-    writing_.insert(startClipJob(request), {outputPath, std::nullopt});
+    writing_.insert(startClipJob(request), {outputPath, std::nullopt, false});
     said_.clear();
     showExportState();
 }
@@ -132,12 +132,16 @@ void AppDelegate::showClipProgress(int jobId, int percent)
 
 void AppDelegate::clipJobFinished(int jobId)
 {
-    writing_.remove(jobId);
+    const auto clip = writing_.find(jobId);
+    if (clip == writing_.end())
+        return;
+    clip->checking = true;
     showExportState();
 }
 
-void AppDelegate::showClipVerdict(const ClipVerdict& verdict)
+void AppDelegate::showClipVerdict(int jobId, const ClipVerdict& verdict)
 {
+    writing_.remove(jobId);
     showStatus(verdictStatus(verdict));
     // Someone who has gone to another window hears of it there.
     if (window_ && !window_->isActiveWindow())

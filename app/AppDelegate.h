@@ -65,7 +65,7 @@ public:
     void applicationWillTerminate();
     void showClipProgress(int jobId, int percent) override;
     void clipJobFinished(int jobId) override;
-    void showClipVerdict(const ClipVerdict& verdict) override;
+    void showClipVerdict(int jobId, const ClipVerdict& verdict) override;
 
     std::optional<QString> droppedFilename() const { return droppedFilename_; }
 
@@ -105,7 +105,7 @@ private:
     QPointer<QPushButton> stopButton_;
     std::optional<QString> droppedFilename_;
     QString said_;                          // the last verdict or word about the file
-    QMap<int, WritingClip> writing_;        // by job number, until ffmpeg ends
+    QMap<int, WritingClip> writing_;        // by job number, until the verdict
     std::optional<double> taskBarProgress_; // as last shown
     DurationProbe durationProbe_;
     FramePreview framePreview_;

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "FfmpegTime.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
@@ -159,6 +161,13 @@ CommandLine cutFrom(const QCommandLineParser& parser, const CutOptions& options,
             return usageError(
                 QStringLiteral("--%1: \"%2\" is not a time; write it as [[H:]M:]S[.F].")
                     .arg(option->names().first(), time));
+        // Refused here, as typed, rather than by ffmpeg in words about a time
+        // the person never wrote.
+        if (const std::optional<QString> why = whyFfmpegRefusesTime(timeCodeOfTexts(*parsed)))
+            return {CommandLine::Action::UsageError, std::nullopt,
+                    QStringLiteral("velborn-trimlet: --%1: \"%2\" %3")
+                        .arg(option->names().first(), time, *why),
+                    std::nullopt};
         *fields = *parsed;
     }
     cut.removeAudio = parser.isSet(options.removeAudio);

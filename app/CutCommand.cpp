@@ -72,9 +72,10 @@ int runCut(const CommandLine::Cut& cut, int& argc, char* argv[])
         writing.refuseToReplace = QStringLiteral("%1 exists; give --overwrite to replace it");
     const ClipVerdict verdict = writeClipHearingSignals(request, writing);
     flushStandardOutput(std::chrono::seconds(1));
-    terminationSignals.endByCaughtSignal();
     if (onTerminal)
         clearProgress();
+    // Said even when a signal ends the process: a clip kept unchecked is news.
     printErrorLine(verdictStatus(verdict));
+    terminationSignals.endByCaughtSignal();
     return verdict.written ? 0 : 1;
 }

@@ -95,6 +95,7 @@ TerminationSignals::TerminationSignals(QObject* parent)
     auto* notifier = new QSocketNotifier(signalSocket[1], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &TerminationSignals::handleCaughtSignal);
     makeHardEndTimer();
+    toolsStoppedDescriptor(); // made now, not first in a handler
     for (const int number : endingSignalNumbers) {
         if (!ignoredAtStart(number))
             handle(number, onEndingSignal);

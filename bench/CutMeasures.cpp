@@ -1,7 +1,7 @@
 #include "ClipJob.h"
-#include "ClipVerdict.h"
 #include "EventLoop.h"
 #include "Measures.h"
+#include "WrittenClip.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -42,7 +42,7 @@ QString applicationWithStandInTools(const QString& folder)
         fail(QStringLiteral("cannot make a prefix in %1").arg(folder));
     writeScript(tools + QStringLiteral("/ffmpeg"), "date +%s%N > \"$0.started\"\n");
     writeScript(tools + QStringLiteral("/ffprobe"),
-                "printf 'codec_type=video\\nduration=0:00:01.000000\\n'\n");
+                "printf '[STREAM]\\ncodec_type=video\\nnb_read_packets=1\\n[/STREAM]\\n'\n");
     return application;
 }
 

@@ -10,6 +10,7 @@
 #include "ResourceFolder.h"
 #include "TestSupport.h"
 #include "TimeCode.h"
+#include "WrittenClip.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -58,7 +58,7 @@ void forgetDeletedClipThreads()
     clipThreads().removeAll(nullptr);
 }
 
-// Exports whose ffmpeg has not ended yet, by job number; GUI thread only.
+// Exports without a verdict yet, by job number; GUI thread only.
 std::map<int, std::stop_source>& writingClips()
 {
     static std::map<int, std::stop_source> clips;
@@ -80,11 +80,10 @@ void postProgress(const ClipRequest& request, int jobId, int percent)
     });
 }
 
-void postVerdict(const ClipRequest& request, const ClipVerdict& verdict)
+void postVerdict(const ClipRequest& request, int jobId, const ClipVerdict& verdict)
 {
-    postToGuiThread([delegate = request.weakDelegate, verdict] {
-        if (delegate)
-            delegate->showClipVerdict(verdict);
+    postToGuiThread([delegate = request.weakDelegate, jobId, verdict] {
+        deliverClipVerdict(delegate, jobId, verdict);
     });
 }
 
@@ -107,25 +106,33 @@ void runClipJob(const ClipRequest& request, int jobId, std::stop_token stop)
     writing.ffmpegEnded = [&] { postFinishClipJob(request, jobId); };
     writing.progressed = [&](int percent) { postProgress(request, jobId, percent); };
     writing.stop = std::move(stop);
-    postVerdict(request, writeClip(request, writing));
+    postVerdict(request, jobId, writeClip(request, writing));
 }
 
 void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>&,
                    int jobId)
 {
-    writingClips().erase(jobId);
     // The window may have been closed while the clip was written.
     if (!weakDelegate)
         return;
-    // The indicator spins while any clip is being written.
+    if (QAbstractButton* saveButton = weakDelegate->saveClipButton())
+        saveButton->setEnabled(true);
+    weakDelegate->clipJobFinished(jobId);
+}
+
+void deliverClipVerdict(const QPointer<ClipJobDelegate>& weakDelegate, int jobId,
+                        const ClipVerdict& verdict)
+{
+    writingClips().erase(jobId);
+    if (!weakDelegate)
+        return;
+    // The indicator spins while any clip is being written or checked.
     QProgressBar* progress = weakDelegate->clipProgress();
     if (progress && writingClips().empty()) {
         stopBusyIndicator(*progress);
         hideBusyIndicator(*progress);
     }
-    if (QAbstractButton* saveButton = weakDelegate->saveClipButton())
-        saveButton->setEnabled(true);
-    weakDelegate->clipJobFinished(jobId);
+    weakDelegate->showClipVerdict(jobId, verdict);
 }
 
 int startClipJob(const ClipRequest& request)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipRequest.h"
+#include "ClipVerdict.h"
 
 #include <QStringList>
 
@@ -11,22 +12,26 @@
 QStringList clipArguments(const ClipRequest& request);
 
 // Writes the clip on the calling thread (writeClip) until `stop` is requested.
-// On the GUI thread, it hands the delegate the progress, ends the busy state
-// once ffmpeg is done, and hands over the verdict.
+// On the GUI thread, it hands the delegate the progress, gives Save back once
+// ffmpeg is done, and hands over the verdict, which ends the busy state.
 void runClipJob(const ClipRequest& request, int jobId, std::stop_token stop = {});
 
-// Ends job `jobId`'s part of the busy state on the GUI thread: the save button
-// comes back, and the indicator stops once no other clip is being written.
-// Anything that has gone away meanwhile (the delegate, or a control of a closed
-// window) is skipped.
+// Once job `jobId`'s ffmpeg is done, on the GUI thread: the save button comes
+// back while the clip is checked. Anything that has gone away meanwhile (the
+// delegate, or a control of a closed window) is skipped.
 void finishClipJob(const QPointer<ClipJobDelegate>& weakDelegate, const QPointer<QObject>& sender,
                    int jobId);
+
+// Ends job `jobId` on the GUI thread with its verdict: the indicator stops
+// once no other clip is being written or checked.
+void deliverClipVerdict(const QPointer<ClipJobDelegate>& weakDelegate, int jobId,
+                        const ClipVerdict& verdict);
 
 // Runs the job on a new thread named "velborn" and returns at once with the
 // job's number, by which the delegate hears of it.
 int startClipJob(const ClipRequest& request);
 
-// Stops every export whose ffmpeg still runs; each ends "not written". Call
+// Stops every export that has no verdict yet; each ends "not written". Call
 // on the GUI thread.
 void stopClipJobs();
 

@@ -18,7 +18,8 @@ public:
     virtual QProgressBar* clipProgress() const = 0;
     virtual QAbstractButton* saveClipButton() const = 0;
     virtual void showClipProgress(int jobId, int percent) = 0;
-    // After the busy state has had its say on the job's end.
+    // Once the job's ffmpeg is done; its clip is checked next.
     virtual void clipJobFinished(int jobId) = 0;
-    virtual void showClipVerdict(const ClipVerdict& verdict) = 0;
+    // After the busy state has had its say on the job's end.
+    virtual void showClipVerdict(int jobId, const ClipVerdict& verdict) = 0;
 };

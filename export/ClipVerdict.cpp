@@ -1,14 +1,20 @@
 #include "ClipVerdict.h"
 
+#include "ClipRequest.h"
 #include "DurationText.h"
 #include "ResourceTool.h"
+#include "WrittenClip.h"
 
 #include <QRegularExpression>
+
+#include <chrono>
 
 namespace {
 
 const QString nothingEncoded =
     QStringLiteral("nothing was encoded; is the start past the end of the video?");
+const QString nothingOfTheVideo =
+    QStringLiteral("nothing of the video is in the clip; is the start at or past its end?");
 
 bool saysNothing(const QString& line)
 {
@@ -25,56 +31,50 @@ bool readsAsError(const QString& line)
     return errorWords.match(line).hasMatch();
 }
 
-// ffmpeg 5.1 exits with 0 when only the end of the file could not be written,
-// a full disk for instance; what it leaves is not a whole clip.
-bool reportsUnfinishedOutput(const QString& output)
+// ffmpeg's output less the paths it echoes, which may hold any words at all.
+QString withoutPaths(const QString& output, const QString& inputPath, const QString& clipPath)
 {
-    return output.contains(u"Error writing trailer") || output.contains(u"Error closing file") ||
-           output.contains(u"av_interleaved_write_frame(): ");
+    QString said = output;
+    for (const QString& path : {inputPath, clipPath}) {
+        if (!path.isEmpty())
+            said.remove(path);
+    }
+    return said;
 }
 
-std::optional<QString> whyFfmpegFailed(const ToolRun& run)
+// ffmpeg 5.1 exits with 0 when only the end of the file could not be written,
+// a full disk for instance; what it leaves is not a whole clip. Only its own
+// lines count, which start with the words or with a "[muxer @ 0x…] " prefix;
+// the names and metadata it echoes are indented or quoted.
+bool reportsUnfinishedOutput(const QString& said)
+{
+    static const QRegularExpression unfinished(
+        QStringLiteral("^(?:\\[[^\\]\\s]+ @ 0x[0-9a-fA-F]+\\] )?"
+                       "(?:Error writing trailer|Error closing file|"
+                       "av_interleaved_write_frame\\(\\): )"),
+        QRegularExpression::MultilineOption);
+    return unfinished.match(QString(said).replace(u'\r', u'\n')).hasMatch();
+}
+
+// ffmpeg's closing statistics give no muxing overhead when no stream got a byte.
+bool saysNothingWasEncoded(const QString& said)
+{
+    static const QRegularExpression emptyOutput(
+        QStringLiteral("^video:\\S+ audio:\\S+ .*muxing overhead: unknown$"),
+        QRegularExpression::MultilineOption);
+    return emptyOutput.match(QString(said).replace(u'\r', u'\n')).hasMatch();
+}
+
+std::optional<QString> whyFfmpegFailed(const ToolRun& run, const QString& said)
 {
     if (run.end == ToolEnd::Cancelled)
         return QStringLiteral("stopped");
     if (run.end != ToolEnd::Exited)
         return run.failure;
-    const QString output = QString::fromUtf8(run.output);
-    if (run.exitCode == 0 && !reportsUnfinishedOutput(output))
+    if (run.exitCode == 0 && !reportsUnfinishedOutput(said))
         return std::nullopt;
-    const QString line = mostSpecificError(output);
+    const QString line = mostSpecificError(QString::fromUtf8(run.output));
     return line.isEmpty() ? QStringLiteral("ffmpeg ended with status %1").arg(run.exitCode) : line;
-}
-
-// What ffprobe found in the written file.
-struct WrittenFile {
-    QStringList kinds;
-    QString duration; // sexagesimal as ffprobe wrote it, "N/A", or empty
-};
-
-WrittenFile writtenFileFrom(const QString& answer)
-{
-    WrittenFile file;
-    for (const QString& line : answer.split(u'\n', Qt::SkipEmptyParts)) {
-        const QString entry = line.trimmed();
-        if (entry.startsWith(u"codec_type="))
-            file.kinds << entry.mid(11);
-        else if (entry.startsWith(u"duration="))
-            file.duration = entry.mid(9);
-    }
-    return file;
-}
-
-bool isKnown(const QString& duration)
-{
-    static const QRegularExpression sexagesimal(QStringLiteral("^\\d+:\\d+:\\d+(\\.\\d+)?$"));
-    return sexagesimal.match(duration).hasMatch();
-}
-
-bool isZero(const QString& duration)
-{
-    static const QRegularExpression nonZeroDigit(QStringLiteral("[1-9]"));
-    return isKnown(duration) && !duration.contains(nonZeroDigit);
 }
 
 ClipVerdict notWritten(const QString& outputPath, const QString& reason)
@@ -82,47 +82,75 @@ ClipVerdict notWritten(const QString& outputPath, const QString& reason)
     return {outputPath, false, {}, reason, {}};
 }
 
-// A file ffprobe could not read, or found empty, holds nothing; one whose
-// duration it cannot tell, as in a raw stream, is kept.
-ClipVerdict verdictFromLook(const QString& outputPath, const QString& answer)
+// A look that gave no answer of its own: stopped by the person, the clip is
+// not wanted; otherwise it is kept unchecked.
+std::optional<ClipVerdict> unansweredLook(const QString& outputPath, const ToolRun& look)
 {
-    const WrittenFile file = writtenFileFrom(answer);
-    if (file.kinds.isEmpty() || isZero(file.duration))
-        return notWritten(outputPath, nothingEncoded);
-    if (!file.kinds.contains(u"video") && !file.kinds.contains(u"audio"))
-        return notWritten(outputPath, QStringLiteral("the clip holds no audio or video"));
-    const QString duration =
-        isKnown(file.duration)
-            ? durationTextFromProbeOutput(QStringLiteral("format,") + file.duration)
-            : QString();
-    return {outputPath, true, duration, {}, {}};
+    if (look.end == ToolEnd::Cancelled)
+        return notWritten(outputPath, QStringLiteral("stopped"));
+    if (look.answered() && look.end != ToolEnd::Crashed)
+        return std::nullopt;
+    const QString why = look.end == ToolEnd::Stopped ? QStringLiteral("stopped") : look.failure;
+    return ClipVerdict{outputPath, true, {}, {}, why};
+}
+
+ToolRun lookAt(const QStringList& arguments, std::stop_token stop)
+{
+    ToolRunOptions options;
+    options.limit = probeTimeLimit;
+    options.stop = std::move(stop);
+    options.waitForExit = true; // ffprobe's status says whether it could read the file
+    return runResourceToolToEnd(QStringLiteral("ffprobe"), arguments, options);
+}
+
+QString clipDurationText(const WrittenClip& clip)
+{
+    if (!clip.seconds)
+        return {};
+    return durationTextOf(std::chrono::round<std::chrono::microseconds>(
+        std::chrono::duration<double>(*clip.seconds)));
 }
 
 } // namespace
 
-ClipVerdict judgeClip(const QString& outputPath, const QString& clipPath, const ToolRun& run)
+ClipVerdict judgeClip(const ClipRequest& request, const QString& clipPath, const ToolRun& run,
+                      std::stop_token stop)
 {
-    if (const std::optional<QString> failure = whyFfmpegFailed(run))
+    const QString& outputPath = request.outputPath;
+    const QString said = withoutPaths(QString::fromUtf8(run.output), request.inputPath, clipPath);
+    if (const std::optional<QString> failure = whyFfmpegFailed(run, said))
         return notWritten(outputPath, *failure);
 
-    const ToolRun look = runResourceToolToEnd(QStringLiteral("ffprobe"),
-                                              writtenClipProbeArguments(clipPath), probeTimeLimit);
-    if (!look.answered() || look.end == ToolEnd::Crashed)
-        return {outputPath, true, {}, {}, look.failure};
-    return verdictFromLook(outputPath, QString::fromUtf8(look.output));
-}
+    const ToolRun look = lookAt(writtenClipProbeArguments(clipPath), stop);
+    if (std::optional<ClipVerdict> verdict = unansweredLook(outputPath, look))
+        return *verdict;
+    const QString answer = QString::fromUtf8(look.output);
+    if (look.end == ToolEnd::Exited && look.exitCode != 0) {
+        const QString line = mostSpecificError(answer);
+        return notWritten(outputPath, QStringLiteral("the clip could not be read: %1")
+                                          .arg(line.isEmpty() ? look.failure : line));
+    }
+    const WrittenClip clip = writtenClipFrom(answer);
+    const ClipVerdict written{outputPath, true, clipDurationText(clip), {}, {}};
+    if (clip.packetsOf(QStringLiteral("video")) > 0)
+        return written;
+    if (clip.packetsOf(QStringLiteral("audio")) == 0 && saysNothingWasEncoded(said))
+        return notWritten(outputPath, nothingEncoded);
+    if (!clip.holds(QStringLiteral("video")) && !clip.holds(QStringLiteral("audio")))
+        return notWritten(outputPath, QStringLiteral("the clip holds no audio or video"));
+    if (clip.holds(QStringLiteral("video")))
+        return notWritten(outputPath, nothingOfTheVideo);
 
-QStringList writtenClipProbeArguments(const QString& clipPath)
-{
-    return {QStringLiteral("-v"),
-            QStringLiteral("quiet"),
-            QStringLiteral("-show_entries"),
-            QStringLiteral("stream=codec_type:format=duration"),
-            QStringLiteral("-sexagesimal"),
-            QStringLiteral("-of"),
-            QStringLiteral("default=noprint_wrappers=1"),
-            QStringLiteral("-i"),
-            clipPath};
+    // No video in the clip: the source's kinds say whether some was expected.
+    const ToolRun source = lookAt(streamKindsProbeArguments(request.inputPath), stop);
+    if (std::optional<ClipVerdict> verdict = unansweredLook(outputPath, source))
+        return *verdict;
+    // A source that cannot be read now says nothing of its kinds.
+    const bool sourceHasVideo =
+        writtenClipFrom(QString::fromUtf8(source.output)).holds(QStringLiteral("video"));
+    if (sourceHasVideo || !clip.hasAudioPastOneFrame())
+        return notWritten(outputPath, nothingOfTheVideo);
+    return written;
 }
 
 QString mostSpecificError(const QString& output)

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
+#include <stop_token>
+
+struct ClipRequest;
 struct ToolRun;
 
 // Whether an export left a clip a person can use, and what to tell them.
@@ -15,16 +17,15 @@ struct ClipVerdict {
     QString notChecked; // why a clip that ffmpeg finished could not be looked at
 };
 
-// Judges the clip ffmpeg's `run` wrote at `clipPath`, reported as `outputPath`:
-// written when ffmpeg finished it and ffprobe finds an audio or video stream
-// and a duration that is not zero. A clip that ffprobe cannot look at (missing,
-// too slow, stopped) is given the benefit of the doubt. Runs ffprobe, so call
-// it off the GUI thread.
-ClipVerdict judgeClip(const QString& outputPath, const QString& clipPath, const ToolRun& run);
-
-// ffprobe's command line for a look at the written clip: its streams' kinds
-// and its duration, a "key=value" line each.
-QStringList writtenClipProbeArguments(const QString& clipPath);
+// Judges the clip ffmpeg's `run` wrote at `clipPath` for `request`: written
+// when ffmpeg finished it and ffprobe finds at least one video frame in it,
+// or, from a source with no video, audio longer than one audio frame. A clip
+// that ffprobe could not look at (too slow, crashed, stopped as the
+// application ends) is given the benefit of the doubt; one it looked at and
+// could not read is not. `stop` ends the look, and the clip is then not
+// written. Runs ffprobe, so call it off the GUI thread.
+ClipVerdict judgeClip(const ClipRequest& request, const QString& clipPath, const ToolRun& run,
+                      std::stop_token stop = {});
 
 // The line of ffmpeg's output that best says why it failed: the last one that
 // reads as an error, else the last that says anything at all. Progress and

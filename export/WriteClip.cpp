@@ -2,6 +2,7 @@
 
 #include "ClipJob.h"
 #include "ClipProgress.h"
+#include "FfmpegTime.h"
 #include "OutputPlace.h"
 #include "ResourceTool.h"
 #include "StandardOutput.h"
@@ -18,21 +19,35 @@ ClipVerdict refused(const ClipRequest& request, const QString& reason)
     return {request.outputPath, false, {}, reason, {}};
 }
 
-// Hands on each new percentage, but no more than four a second.
+// Hands on each new percentage, but no more than four a second; the last one
+// withheld is handed on once ffmpeg has finished.
 struct ProgressReader {
     ClipProgress progress;
     std::function<void(int)> progressed;
     QElapsedTimer sinceShown;
     int shown = -1;
+    int latest = -1;
 
     void operator()(const QByteArray& piece)
     {
         const std::optional<int> percent = progress.take(piece);
-        if (!percent || *percent == shown || (sinceShown.isValid() && sinceShown.elapsed() < 250))
+        if (!percent)
             return;
-        shown = *percent;
+        latest = *percent;
+        if (*percent == shown || (sinceShown.isValid() && sinceShown.elapsed() < 250))
+            return;
+        show();
+    }
+    void show()
+    {
+        shown = latest;
         sinceShown.start();
-        progressed(*percent);
+        progressed(latest);
+    }
+    void finish()
+    {
+        if (latest != shown)
+            show();
     }
 };
 
@@ -40,14 +55,28 @@ ToolRun runFfmpeg(const ClipRequest& request, const OutputPlace& place, const Cl
 {
     ClipRequest intoClip = request;
     intoClip.outputPath = place.clipPath();
+    ProgressReader reader{ClipProgress(expectedClipSeconds(request.startTime, request.duration,
+                                                           request.videoSeconds)),
+                          writing.progressed, QElapsedTimer(), -1, -1};
     ToolRunOptions options;
     options.stop = writing.stop;
-    options.onOutput =
-        ProgressReader{ClipProgress(expectedClipSeconds(request.startTime, request.duration,
-                                                        request.videoSeconds)),
-                       writing.progressed, QElapsedTimer(), -1};
+    options.onOutput = [&reader](const QByteArray& piece) { reader(piece); };
     options.waitForExit = true; // its exit status is part of the verdict
-    return runResourceToolToEnd(QStringLiteral("ffmpeg"), clipArguments(intoClip), options);
+    ToolRun run = runResourceToolToEnd(QStringLiteral("ffmpeg"), clipArguments(intoClip), options);
+    if (run.end == ToolEnd::Exited)
+        reader.finish();
+    return run;
+}
+
+// The first of the two times that ffmpeg would refuse, and why, in words.
+std::optional<QString> refusedTime(const ClipRequest& request)
+{
+    for (const auto& [what, timeCode] : {std::pair(QStringLiteral("start"), request.startTime),
+                                         std::pair(QStringLiteral("length"), request.duration)}) {
+        if (const std::optional<QString> why = whyFfmpegRefusesTime(timeCode))
+            return QStringLiteral("the %1 %2 %3").arg(what, shownTimeCode(timeCode), *why);
+    }
+    return std::nullopt;
 }
 
 // The input is opened once, as ffmpeg will find it; one that cannot be is
@@ -75,6 +104,10 @@ QString whyNotWritten(const ClipRequest& request, OutputPlace& place, const Clip
 
 ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing)
 {
+    if (const std::optional<QString> why = refusedTime(request)) {
+        writing.ffmpegEnded();
+        return refused(request, *why);
+    }
     QString error;
     std::optional<OutputPlace> place = OutputPlace::resolve(request.outputPath, error);
     if (place)
@@ -90,10 +123,13 @@ ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing)
     if (run.answered())
         printBytesLine(run.output);
 
-    ClipVerdict verdict = judgeClip(request.outputPath, place->clipPath(), run);
+    ClipVerdict verdict = judgeClip(request, place->clipPath(), run, writing.stop);
     // The person chose a name; the private one means nothing to them.
     verdict.reason.replace(place->clipPath(), request.outputPath);
     verdict.notChecked.replace(place->clipPath(), request.outputPath);
+    // Stopped while it was checked: the person no longer wants it.
+    if (verdict.written && writing.stop.stop_requested())
+        return refused(request, QStringLiteral("stopped"));
     if (verdict.written && !place->commit(error))
         return refused(request, error);
     return verdict;

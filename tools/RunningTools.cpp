@@ -11,9 +11,23 @@ namespace {
 std::atomic<bool> stopped{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler sets it");
 
-// Made at start-up, as a handler cannot make it; never read, so it stays
-// readable once written.
-const int stoppedEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+// Never read, so it stays readable once written. Made on first use rather
+// than before main, which first opens any closed standard descriptor on the
+// null device; only calls safe in a signal handler, should that be first.
+std::atomic<int> stoppedEvent{-1};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may make it");
+
+int stoppedEventDescriptor()
+{
+    int made = stoppedEvent.load();
+    if (made >= 0)
+        return made;
+    const int fresh = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (stoppedEvent.compare_exchange_strong(made, fresh))
+        return fresh;
+    ::close(fresh); // another thread made one first
+    return made;
+}
 
 } // namespace
 
@@ -21,7 +35,7 @@ void stopRunningTools()
 {
     stopped.store(true);
     const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(stoppedEvent, &one, sizeof one);
+    [[maybe_unused]] const ssize_t written = ::write(stoppedEventDescriptor(), &one, sizeof one);
 }
 
 bool runningToolsStopped()
@@ -31,7 +45,7 @@ bool runningToolsStopped()
 
 int toolsStoppedDescriptor()
 {
-    return stoppedEvent;
+    return stoppedEventDescriptor();
 }
 
 void killTool(qint64 pid)

@@ -205,6 +205,17 @@ TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
     const QTemporaryDir folder;
     ASSERT_TRUE(makeTestClip(folder.filePath("in.mp4"), 10.0));
     ASSERT_TRUE(writeContents(folder.filePath("kept.mp4"), "a clip of mine"));
+    // Names and titles holding ffmpeg's own words, and a video with no sound.
+    QFile::copy(folder.filePath("in.mp4"), folder.filePath("Error closing file.mp4"));
+    const QString ffmpeg = VELBORN_BUILD_RESOURCE_DIR "/ffmpeg";
+    const QString in = folder.filePath("in.mp4");
+    ASSERT_EQ(QProcess::execute(ffmpeg, {"-v", "error", "-i", in, "-c", "copy", "-metadata",
+                                         "title=av_interleaved_write_frame(): fine",
+                                         folder.filePath("titled.mp4")}),
+              0);
+    ASSERT_EQ(QProcess::execute(ffmpeg, {"-v", "error", "-i", in, "-c", "copy", "-an",
+                                         folder.filePath("silent film.mp4")}),
+              0);
     const QStringList times{"--start", "0:2.5", "--length", "3"};
     const QString past =
         "Not written: nothing was encoded; is the start past the end of the video?";
@@ -218,6 +229,15 @@ TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
         {{"--output", "in.mp4", "--overwrite", "in.mp4"}, 1, "Not written: in.mp4 is the video being cut; choose another name", {"video", "audio", "10.0"}},
         {{"--output", "kept.mp4", "--overwrite", "in.mp4"}, 0, "Written: kept.mp4, 0:00:03.0", {"video", "audio", "3.0"}},
         {{"--start", "99", "--output", "past.mp4", "in.mp4"}, 1, past, {}},
+        {{"--output", "named.mp4", "Error closing file.mp4"}, 0, "Written: named.mp4, 0:00:03.0", {"video", "audio", "3.0"}},
+        {{"--output", "title.mp4", "titled.mp4"}, 0, "Written: title.mp4, 0:00:03.0", {"video", "audio", "3.0"}},
+        {{"--output", "a\nWritten: b\tc.mp4", "in.mp4"}, 0, "Written: a\\nWritten: b\\tc.mp4, 0:00:03.0", {"video", "audio", "3.0"}},
+        {{"--start", "10", "--output", "at end.mp4", "in.mp4"}, 1, "Not written: nothing of the video is in the clip; is the start at or past its end?", {}},
+        {{"--start", "10", "--output", "no frame.mp4", "silent film.mp4"}, 1, past, {}},
+        {{"--start", "9999:59:59.999999", "--output", "longest.mp4", "in.mp4"}, 1, past, {}},
+        {{"--start", "9999:59:60", "--output", "x.mp4", "in.mp4"}, 2, "velborn-trimlet: --start: \"9999:59:60\" is past the longest time ffmpeg takes", {}},
+        {{"--length", "99999999:0:0", "--output", "x.mp4", "in.mp4"}, 2, "velborn-trimlet: --length: \"99999999:0:0\" is past the longest time ffmpeg takes", {}},
+        {{"--start", "0:059:0", "--output", "x.mp4", "in.mp4"}, 2, "velborn-trimlet: --start: \"0:059:0\" is not a time ffmpeg takes", {}},
         {{"--output", "x.mp4", "in.mp4", "--length", "soon"}, 2,
          "velborn-trimlet: --length: \"soon\" is not a time; write it as [[H:]M:]S[.F]. Try --help.", {}},
         {{"--output", "x.mp4"}, 2, "velborn-trimlet: A cut needs --start, --length, --output and one video. Try --help.", {}}};
@@ -290,6 +310,79 @@ TEST(CutCommand, ASignalStopsTheCutAndLeavesNothing)
     ASSERT_TRUE(application.waitForFinished(5000));
     EXPECT_EQ(std::pair(application.exitStatus(), application.exitCode()),
               std::pair(QProcess::CrashExit, SIGTERM));
-    EXPECT_TRUE(waitFor([&] { return processesNaming(folder.filePath(".cut.mp4")) == 0; }, 2000));
+    EXPECT_TRUE(waitFor([&] { return processesNaming(folder.filePath(".cut.mp4")) == 0; }));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"long.mpg"});
+}
+
+// The application copied into a prefix of its own, whose tools are stand-ins
+// that run the real ones: ffmpeg notes where the application's standard output
+// leads, says "ffmpeg!" and writes a second of video; ffprobe, once
+// "ffprobe.hold" exists, holds its look until it is killed.
+class StandInTools : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QDir prefix(folder.path());
+        ASSERT_TRUE(prefix.mkpath("bin") && prefix.mkpath("libexec/velborn-trimlet"));
+        ASSERT_TRUE(QFile::copy(VELBORN_APP, application));
+        for (const QString name : {"ffmpeg", "ffprobe"})
+            QFile::link(VELBORN_BUILD_RESOURCE_DIR "/" + name, tool(name) + ".real");
+        addScript("ffmpeg", "for out; do :; done; readlink /proc/$PPID/fd/1 > \"$0.out\"\n"
+                            "printf 'ffmpeg!'; exec \"$0.real\" -v quiet -y -f lavfi "
+                            "-i testsrc=duration=1:size=160x120 \"$out\"");
+        addScript("ffprobe", "[ -e \"$0.hold\" ] && { touch \"$0.held\"; exec sleep 300; }\n"
+                             "exec \"$0.real\" \"$@\"");
+    }
+    QString tool(const QString& name) const
+    {
+        return folder.filePath("libexec/velborn-trimlet/" + name);
+    }
+    void addScript(const QString& name, const QString& body)
+    {
+        ASSERT_TRUE(writeContents(tool(name), "#!/bin/sh\n" + body.toUtf8() + "\n"));
+        QFile(tool(name)).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    }
+    QStringList cutTo(const QString& output) const
+    {
+        return {"--start", "0", "--length", "1", "--output", folder.filePath(output), "in.mp4"};
+    }
+
+    const QTemporaryDir folder;
+    const QString application = folder.filePath("bin/velborn-trimlet");
+};
+
+// Started with standard output closed, the application writes its lines to
+// the null device rather than into whatever descriptor it makes next: eight
+// bytes of ffmpeg's output into the "tools stopped" counter would stop the look.
+TEST_F(StandInTools, AClosedStandardOutputTakesNothingMeantForIt)
+{
+    QProcess shell;
+    shell.setProcessEnvironment(withoutDisplay());
+    shell.setWorkingDirectory(folder.path());
+    shell.start("/bin/sh",
+                QStringList{"-c", R"(exec "$0" "$@" >&-)", application} + cutTo("closed.mp4"));
+    ASSERT_TRUE(shell.waitForFinished(60'000));
+    EXPECT_EQ(shell.exitCode(), 0);
+    EXPECT_EQ(QString(shell.readAllStandardError()).trimmed().section('\n', -1),
+              "Written: closed.mp4, 0:00:01.0");
+    EXPECT_EQ(contentsOf(tool("ffmpeg.out")), "/dev/null\n");
+}
+
+// A signal while the finished clip is looked at keeps it, and says so before
+// the signal ends the process.
+TEST_F(StandInTools, ASignalDuringTheCheckKeepsTheClipAndSaysSo)
+{
+    ASSERT_TRUE(writeContents(tool("ffprobe.hold"), ""));
+    QProcess cut;
+    cut.setProcessEnvironment(withoutDisplay());
+    cut.setWorkingDirectory(folder.path());
+    cut.start(application, cutTo("kept.mp4"));
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(tool("ffprobe.held")); }));
+    ::kill(static_cast<pid_t>(cut.processId()), SIGTERM);
+    ASSERT_TRUE(cut.waitForFinished(30'000));
+    EXPECT_EQ(std::pair(cut.exitStatus(), cut.exitCode()), std::pair(QProcess::CrashExit, SIGTERM));
+    EXPECT_EQ(QString(cut.readAllStandardError()).trimmed().section('\n', -1),
+              "Written: kept.mp4 (not checked: stopped)");
+    EXPECT_EQ(probeMediaFacts(folder.filePath("kept.mp4")), (QStringList{"video", "1.0"}));
+    EXPECT_EQ(unfinishedClips(folder.path()), QStringList());
 }

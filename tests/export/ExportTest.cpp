@@ -1,3 +1,4 @@
+#include "FfmpegTime.h"
 #include "FieldNumbers.h"
 #include "OutputPlace.h"
 #include "SameFile.h"
@@ -141,4 +142,24 @@ TEST(SameFile, TwoSpellingsAreOneNameWhereCaseAndFormAreIgnored)
         {"/m/v.mp4", "/m/v.mp4 ", false}};
     for (const auto& [first, second, one] : cases)
         EXPECT_EQ(spellOneName(first, second), one) << first.toStdString();
+}
+
+// The time codes ffmpeg 5.1's duration parser takes and refuses, as tried on
+// it: hours of four digits at most, minutes and seconds of two, below 60.
+TEST(FfmpegTime, TakesWhatFfmpegsDurationParserTakes)
+{
+    const QString past = "is past the longest time ffmpeg takes";
+    const QString notTime = "is not a time ffmpeg takes";
+    // clang-format off
+    const std::pair<const char*, std::optional<QString>> cases[] = {
+        {"9999:59:59.999999", std::nullopt}, {"9999:59:59.9999999", std::nullopt},
+        {"0100:00:00.00", std::nullopt}, {"-5:00:00.00", std::nullopt}, {"00:00:05.", std::nullopt},
+        {"10000:00:00.00", past}, {"99999999:00:00.00", past}, {"09999:00:00.00", notTime},
+        {"00:-98:00.00", notTime}, {"00:059:00.00", notTime}, {"00:60:00.00", notTime},
+        {"00:00:0e.00", notTime}, {"00:00:05.5x", notTime}};
+    // clang-format on
+    for (const auto& [timeCode, why] : cases)
+        EXPECT_EQ(whyFfmpegRefusesTime(timeCode), why) << timeCode;
+    EXPECT_EQ(shownTimeCode("99999999:00:00.00") + ' ' + shownTimeCode("00:00:01.50"),
+              "99999999:00:00 00:00:01.50");
 }
