@@ -40,7 +40,9 @@ QString verdictStatus(const ClipVerdict& verdict)
         return QStringLiteral("Written: %1 (not checked: %2)").arg(name, verdict.notChecked);
     if (verdict.duration.isEmpty())
         return QStringLiteral("Written: %1, duration unknown").arg(name);
-    return QStringLiteral("Written: %1, %2").arg(name, verdict.duration);
+    const QString written = QStringLiteral("Written: %1, %2").arg(name, verdict.duration);
+    return verdict.shorter.isEmpty() ? written
+                                     : written + QStringLiteral(" (%1)").arg(verdict.shorter);
 }
 
 QString readingStatus(const QString& path)

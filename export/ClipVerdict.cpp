@@ -1,5 +1,6 @@
 #include "ClipVerdict.h"
 
+#include "ClipProgress.h"
 #include "DurationText.h"
 #include "ResourceTool.h"
 
@@ -95,7 +96,9 @@ ClipVerdict verdictFromLook(const QString& outputPath, const QString& answer)
         isKnown(file.duration)
             ? durationTextFromProbeOutput(QStringLiteral("format,") + file.duration)
             : QString();
-    return {outputPath, true, duration, {}, {}};
+    ClipVerdict verdict{outputPath, true, duration, {}, {}};
+    verdict.seconds = secondsOfTimeCode(file.duration);
+    return verdict;
 }
 
 } // namespace

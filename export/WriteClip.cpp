@@ -1,9 +1,10 @@
 #include "WriteClip.h"
 
-#include "ClipJob.h"
+#include "ClipArguments.h"
 #include "ClipProgress.h"
 #include "ResourceTool.h"
 #include "SameFile.h"
+#include "ShortClip.h"
 #include "StandardOutput.h"
 #include "TemporaryClip.h"
 
@@ -35,7 +36,8 @@ struct ProgressReader {
     }
 };
 
-ToolRun runFfmpeg(const ClipRequest& request, const TemporaryClip& clip, const ClipWriting& writing)
+ToolRun runFfmpeg(const ClipRequest& request, const SourceFacts& source, const TemporaryClip& clip,
+                  const ClipWriting& writing)
 {
     ClipRequest intoClip = request;
     intoClip.outputPath = clip.path();
@@ -46,7 +48,8 @@ ToolRun runFfmpeg(const ClipRequest& request, const TemporaryClip& clip, const C
                                                         request.videoSeconds)),
                        writing.progressed, QElapsedTimer(), -1};
     options.waitForExit = true; // its exit status is part of the verdict
-    return runResourceToolToEnd(QStringLiteral("ffmpeg"), clipArguments(intoClip), options);
+    return runResourceToolToEnd(QStringLiteral("ffmpeg"), exactClipArguments(intoClip, source),
+                                options);
 }
 
 } // namespace
@@ -65,7 +68,8 @@ ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing)
         return refused(request, error);
     }
 
-    const ToolRun run = runFfmpeg(request, *clip, writing);
+    const SourceFacts source = probeSourceFacts(request.inputPath, writing.stop);
+    const ToolRun run = runFfmpeg(request, source, *clip, writing);
     writing.ffmpegEnded();
     // Whatever ffmpeg said is passed on byte for byte, whatever its encoding.
     if (run.answered())
@@ -74,6 +78,7 @@ ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing)
     ClipVerdict verdict = judgeClip(request.outputPath, clip->path(), run);
     // The person chose a name; the hidden one means nothing to them.
     verdict.reason.replace(clip->path(), request.outputPath);
+    noteShortClip(verdict, request, source, run.output);
     if (verdict.written && !clip->commit(error))
         return refused(request, error);
     return verdict;
