@@ -145,6 +145,7 @@ TEST(SourceKinds, EachGivesTheClipAskedForOrSaysWhyNot)
         {"h264.mp4", small + QStringList{"-c:v", "libx264", "-g", "40"}, progressive},
         {"h264.mkv", small + QStringList{"-c:v", "libx264", "-g", "40"}, progressive},
         {"music.mp3", small + QStringList{"-map", "1", "-map", "0", "-frames:v", "1", "-c:v", "mjpeg", "-disposition:v", "attached_pic"}, ""},
+        {"h264 with cover.mp4", pattern + QStringList{"-f", "lavfi", "-i", "color=c=red:size=320x240:duration=1", "-pix_fmt", "yuv420p", "-map", "0", "-map", "1", "-map", "2", "-frames:v:1", "1", "-c:v:1", "mjpeg", "-disposition:v:1", "attached_pic"}, progressive},
         {"ten-bit-422.mkv", pattern + QStringList{"-c:v", "libx264", "-pix_fmt", "yuv422p10le", "-g", "40"}, progressive},
         {"interlaced.mpg", lavfi("testsrc2=size=320x240:rate=50") + QStringList{"-vf", "interlace=scan=bff:lowpass=off", "-c:v", "mpeg2video", "-flags", "+ilme+ildct", "-q:v", "3"}, "yuv420p,High,bb"},
         {"truncated.mp4", small + QStringList{"-c:v", "libx264", "-g", "40", "-movflags", "+faststart"}, progressive}};
