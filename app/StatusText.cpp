@@ -61,7 +61,9 @@ QString verdictStatus(const ClipVerdict& verdict)
             .arg(name, escapedControls(verdict.notChecked));
     if (verdict.duration.isEmpty())
         return QStringLiteral("Written: %1, duration unknown").arg(name);
-    return QStringLiteral("Written: %1, %2").arg(name, verdict.duration);
+    const QString written = QStringLiteral("Written: %1, %2").arg(name, verdict.duration);
+    return verdict.shorter.isEmpty() ? written
+                                     : written + QStringLiteral(" (%1)").arg(verdict.shorter);
 }
 
 QString readingStatus(const QString& path)

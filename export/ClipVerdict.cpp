@@ -131,7 +131,8 @@ ClipVerdict judgeClip(const ClipRequest& request, const QString& clipPath, const
                                           .arg(line.isEmpty() ? look.failure : line));
     }
     const WrittenClip clip = writtenClipFrom(answer);
-    const ClipVerdict written{outputPath, true, clipDurationText(clip), {}, {}};
+    ClipVerdict written{outputPath, true, clipDurationText(clip), {}, {}};
+    written.seconds = clip.seconds;
     if (clip.packetsOf(QStringLiteral("video")) > 0)
         return written;
     if (clip.packetsOf(QStringLiteral("audio")) == 0 && saysNothingWasEncoded(said))

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <stop_token>
 
 struct ClipRequest;
@@ -11,10 +12,13 @@ struct ToolRun;
 struct ClipVerdict {
     QString outputPath;
     bool written = false;
-    QString duration;   // of the written clip, as the duration field shows durations;
-                        // empty when unknown
-    QString reason;     // why nothing usable was written
-    QString notChecked; // why a clip that ffmpeg finished could not be looked at
+    QString duration;                // of the written clip, as the duration field shows durations;
+                                     // empty when unknown
+    QString reason;                  // why nothing usable was written
+    QString notChecked;              // why a clip that ffmpeg finished could not be looked at
+    QString shorter{};               // why a written clip holds less than was asked, as in
+                                     // "shorter than asked: the video ends at 0:00:06.22"
+    std::optional<double> seconds{}; // of the written clip, when ffprobe told
 };
 
 // Judges the clip ffmpeg's `run` wrote at `clipPath` for `request`: written

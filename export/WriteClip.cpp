@@ -1,10 +1,11 @@
 #include "WriteClip.h"
 
-#include "ClipJob.h"
+#include "ClipArguments.h"
 #include "ClipProgress.h"
 #include "FfmpegTime.h"
 #include "OutputPlace.h"
 #include "ResourceTool.h"
+#include "ShortClip.h"
 #include "StandardOutput.h"
 
 #include <QElapsedTimer>
@@ -51,7 +52,8 @@ struct ProgressReader {
     }
 };
 
-ToolRun runFfmpeg(const ClipRequest& request, const OutputPlace& place, const ClipWriting& writing)
+ToolRun runFfmpeg(const ClipRequest& request, const SourceFacts& source, const OutputPlace& place,
+                  const ClipWriting& writing)
 {
     ClipRequest intoClip = request;
     intoClip.outputPath = place.clipPath();
@@ -62,7 +64,8 @@ ToolRun runFfmpeg(const ClipRequest& request, const OutputPlace& place, const Cl
     options.stop = writing.stop;
     options.onOutput = [&reader](const QByteArray& piece) { reader(piece); };
     options.waitForExit = true; // its exit status is part of the verdict
-    ToolRun run = runResourceToolToEnd(QStringLiteral("ffmpeg"), clipArguments(intoClip), options);
+    ToolRun run = runResourceToolToEnd(QStringLiteral("ffmpeg"),
+                                       exactClipArguments(intoClip, source), options);
     if (run.end == ToolEnd::Exited)
         reader.finish();
     return run;
@@ -117,7 +120,8 @@ ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing)
         return refused(request, error);
     }
 
-    const ToolRun run = runFfmpeg(request, *place, writing);
+    const SourceFacts source = probeSourceFacts(request.inputPath, writing.stop);
+    const ToolRun run = runFfmpeg(request, source, *place, writing);
     writing.ffmpegEnded();
     // Whatever ffmpeg said is passed on byte for byte, whatever its encoding.
     if (run.answered())
@@ -127,6 +131,7 @@ ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing)
     // The person chose a name; the private one means nothing to them.
     verdict.reason.replace(place->clipPath(), request.outputPath);
     verdict.notChecked.replace(place->clipPath(), request.outputPath);
+    noteShortClip(verdict, request, source, run.output);
     // Stopped while it was checked: the person no longer wants it.
     if (verdict.written && writing.stop.stop_requested())
         return refused(request, QStringLiteral("stopped"));
