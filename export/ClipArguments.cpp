@@ -15,14 +15,15 @@ namespace {
 //   MPEG-TS (.ts, .m2ts), H.264, also starting at 1 h:  31, 24, 16
 //   MPEG-PS (.mpg, .vob), MPEG-2:                       31, 24, 16
 //   MPEG-TS and MPEG-PS, MPEG-2 with key frames every 12:  0,  0,  4
-// None (0, 0, 0) in MP4, M4V, MOV, fragmented MP4, 3GP, MKV with and without
-// cues, WebM (VP9), AVI with and without an index, FLV (FLV1, H.264), a raw
-// MPEG-2 stream, Ogg (Theora), ASF (WMV2, MS-MPEG4) and DV. The seek lands on
-// the first key frame after the point sought. Seeking 3 s before S and the
-// rest on the output side gave the frame at S in both (at 4.3 s, between two
-// frames, the one then on screen), and so did 12 s before 21 s and 29.5 s in
-// a TS with key frames 10 s apart. FLV keeps the plain seek: from `-ss 0` it
-// started 32 frames late.
+// None (0, 0, 0) in MP4, M4V, MOV, fragmented MP4, 3GP (H.263, H.264), MKV
+// with and without cues, WebM (VP9), AVI with and without an index, FLV (FLV1,
+// H.264), Ogg (Theora), ASF (WMV2, MS-MPEG4), DV (25 fps) and, at 2.0 and
+// 4.0 s, a raw MPEG-2 stream. The seek lands on the first key frame after the
+// point sought. Seeking 3 s before S and the rest on the output side gave the
+// frame at S in TS and PS (at 4.3 s, between two frames, the one then on
+// screen), and so did 12 s before 21 s and 29.5 s in a TS with key frames
+// 10 s apart. FLV keeps the plain seek: from `-ss 0` it started 32 frames
+// late.
 const QStringList inexactSeeking{QStringLiteral("mpegts"), QStringLiteral("mpeg")};
 
 // ffmpeg's microseconds as seconds, exactly.
