@@ -16,6 +16,7 @@ namespace {
 const QString windowChild = QStringLiteral("window");
 const QString bareChild = QStringLiteral("bare");
 const QString framesChild = QStringLiteral("frames");
+const QString scrubbedChild = QStringLiteral("scrubbed");
 
 ProgramRun runChild(const QStringList& arguments)
 {
@@ -45,6 +46,8 @@ void childMain(const QStringList& arguments)
                                                             : launched.emplace().window);
     if (launched && arguments.value(2) == framesChild)
         dropAndWaitForFrames(*launched, arguments.at(1));
+    else if (launched && arguments.value(2) == scrubbedChild)
+        scrub(*launched, arguments.at(1));
     else if (launched && arguments.size() > 1)
         dropAndWaitForDuration(*launched, arguments.at(1));
     QCoreApplication::processEvents();
@@ -55,6 +58,12 @@ void childMain(const QStringList& arguments)
     getrusage(RUSAGE_SELF, &usage);
     std::printf("%ld\n", usage.ru_maxrss); // KiB
     std::fflush(stdout);
+}
+
+Samples measureScrubbedMemory(int runs, const QString& clip)
+{
+    const auto window = [&clip] { return peakMiBOfChild({windowChild, clip, scrubbedChild}); };
+    return rounds(runs, window, [] { return peakMiBOfChild({bareChild}); });
 }
 
 Samples measureStartup(int runs)

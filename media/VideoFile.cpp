@@ -226,12 +226,16 @@ std::optional<FrameCache::Found> VideoFile::decode(std::int64_t target, FrameCho
     }
 }
 
+// Going on is cheaper than seeking unless a key frame lies between.
 bool VideoFile::canGoOnTo(std::int64_t target, FrameChoice choice) const
 {
     const std::int64_t reach =
         av_rescale_q(onwardReach.count(), microsecondUnits, stream->time_base);
-    return positioned && choice != FrameChoice::KeyFrameAtOrBefore && heldTime &&
-           *heldTime < target && target - *heldTime <= reach;
+    if (!positioned || choice == FrameChoice::KeyFrameAtOrBefore || !heldTime ||
+        *heldTime >= target || target - *heldTime > reach)
+        return false;
+    const auto after = std::upper_bound(keyFrameTimes.begin(), keyFrameTimes.end(), *heldTime);
+    return after == keyFrameTimes.end() || *after > target;
 }
 
 // The start by its first byte where the container allows: a seek by time

@@ -76,7 +76,7 @@ cmake --build "$build" -j"$(nproc)" --target velborn-trimlet
 work=$(mktemp -d /tmp/videos.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 clip=$work/holiday.mp4
-ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=24:duration=83.5 \
+ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=24:duration=83.5 -g 48 \
     -f lavfi -i sine=duration=83.5 -c:v libx264 -preset ultrafast -pix_fmt yuv420p "$clip"
 
 mkdir -p docs
