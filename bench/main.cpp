@@ -166,9 +166,15 @@ int main(int argc, char* argv[])
         makeClip(ninetySeconds, 90, QStringLiteral("160x120"), 24);
         makeClip(tenMinutes, 600, QStringLiteral("160x120"), 24);
         makeClip(fullHd, 4, QStringLiteral("1920x1080"), 24);
-        // Ten minutes of 1080p take too long at x264's default pace.
-        makeClip(longFullHd, 600, QStringLiteral("1920x1080"), 24,
+        // Ten minutes of 1080p take too long to encode: ten seconds, copied
+        // sixty times over, key frames and all.
+        const QString tenSecondsFullHd = folder.filePath(QStringLiteral("10 s 1080p.mp4"));
+        makeClip(tenSecondsFullHd, 10, QStringLiteral("1920x1080"), 24,
                  {QStringLiteral("-preset"), QStringLiteral("ultrafast")});
+        timeTool(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-stream_loop"),
+                  QStringLiteral("59"), QStringLiteral("-i"), tenSecondsFullHd,
+                  QStringLiteral("-c"), QStringLiteral("copy"), longFullHd});
     });
     if (status != 0)
         return status;
@@ -181,7 +187,7 @@ int main(int argc, char* argv[])
         printRow("drop to frames shown", "ms", shown.shown, Bound::Ratio, 0.50);
         printRow("longest GUI gap, frames", "ms", shown.longestGap, Bound::Value, 20);
         printRow("peak memory, 1080p frames", "MiB", measureFramesMemory(runs, fullHd),
-                 Bound::Added, 10);
+                 Bound::Added, 40);
     };
     const auto timeline = [&] {
         const ScrubSamples scrubbed = measureScrubbing(runs, longFullHd);

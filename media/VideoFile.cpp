@@ -17,8 +17,9 @@ namespace {
 constexpr AVRational microsecondUnits{1, 1'000'000};
 // Two GOPs of 2 s at 30 frames a second, at the size the drop area shows them.
 constexpr std::size_t cacheBytes = 24 * 1024 * 1024;
-// The frames decoded on the way to a time are kept from this far before it.
-constexpr microseconds keptSpan{1'000'000};
+// The frames decoded on the way to a time are kept from this far before it:
+// a dozen frames to step back through, without scaling a whole GOP on the way.
+constexpr microseconds keptSpan{500'000};
 // A time this far past the last frame decoded is reached by decoding on,
 // cheaper than going back to a key frame.
 constexpr microseconds onwardReach{2'000'000};

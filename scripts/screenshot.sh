@@ -76,8 +76,8 @@ cmake --build "$build" -j"$(nproc)" --target velborn-trimlet
 work=$(mktemp -d /tmp/videos.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 clip=$work/holiday.mp4
-ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=24:duration=83.5 -g 48 \
-    -f lavfi -i sine=duration=83.5 -c:v libx264 -preset ultrafast -pix_fmt yuv420p "$clip"
+ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=24:duration=83.5 \
+    -f lavfi -i sine=duration=83.5 -c:v libx264 -preset ultrafast -g 48 -pix_fmt yuv420p "$clip"
 
 mkdir -p docs
 xvfb-run -a -s "-screen 0 1280x800x24" \
