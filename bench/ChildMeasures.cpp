@@ -4,9 +4,8 @@
 #include "StandardOutput.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QWidget>
-
-#include <sys/resource.h>
 
 #include <cstdio>
 #include <optional>
@@ -16,6 +15,7 @@ namespace {
 const QString windowChild = QStringLiteral("window");
 const QString bareChild = QStringLiteral("bare");
 const QString framesChild = QStringLiteral("frames");
+const QString scrubbedChild = QStringLiteral("scrubbed");
 
 ProgramRun runChild(const QStringList& arguments)
 {
@@ -45,16 +45,32 @@ void childMain(const QStringList& arguments)
                                                             : launched.emplace().window);
     if (launched && arguments.value(2) == framesChild)
         dropAndWaitForFrames(*launched, arguments.at(1));
+    else if (launched && arguments.value(2) == scrubbedChild)
+        scrub(*launched, arguments.at(1));
     else if (launched && arguments.size() > 1)
         dropAndWaitForDuration(*launched, arguments.at(1));
     QCoreApplication::processEvents();
     // The app's lines go out on a thread of their own; the peak must come after them.
     flushStandardOutput(std::chrono::seconds(1));
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("%ld\n", usage.ru_maxrss); // KiB
+    // Not getrusage: Linux keeps its peak across exec, so a child would report
+    // the bench's own peak whenever that is higher.
+    QFile status(QStringLiteral("/proc/self/status"));
+    long kib = 0;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                kib = line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    std::printf("%ld\n", kib);
     std::fflush(stdout);
+}
+
+Samples measureScrubbedMemory(int runs, const QString& clip)
+{
+    const auto window = [&clip] { return peakMiBOfChild({windowChild, clip, scrubbedChild}); };
+    return rounds(runs, window, [] { return peakMiBOfChild({bareChild}); });
 }
 
 Samples measureStartup(int runs)

@@ -26,3 +26,8 @@ double dropAndWaitForDuration(LaunchedWindow& launched, const QString& clip);
 
 // The same, until the drop area has drawn the clip's two frames.
 double dropAndWaitForFrames(LaunchedWindow& launched, const QString& clip);
+
+// Drops `clip`, waits for its frames, then steps the start handle by key
+// frames and by frames across the video, drags it back, and waits for the
+// frames to rest.
+void scrub(LaunchedWindow& launched, const QString& clip);

@@ -81,6 +81,25 @@ struct FrameSamples {
 };
 FrameSamples measureFrames(int runs, const QString& clip);
 
+// The timeline on `clip`: the start handle stepped by key frames across it
+// with Page Down (the milliseconds from each key to its frame shown, median
+// and 95th percentile of each pass), the exact frame after a drag rests (from
+// the release), and the longest gap in the event loop while the start is
+// dragged across the bar. The floors are the decoder asked directly for the
+// same frames, and a bare event loop paced as the drag.
+struct ScrubSamples {
+    Samples keyStepMedian;
+    Samples keyStep95;
+    Samples exactAfterStop;
+    Samples longestGap;
+};
+ScrubSamples measureScrubbing(int runs, const QString& clip);
+
+// Peak resident MiB of a process that has drawn the window and the two frames
+// of `clip`, then stepped its start by key frames and frames and dragged it
+// across; the floor has drawn a bare QWidget.
+Samples measureScrubbedMemory(int runs, const QString& clip);
+
 // Peak resident MiB of a process that has drawn the window and the two frames
 // of `clip`; the floor has drawn a bare QWidget.
 Samples measureFramesMemory(int runs, const QString& clip);

@@ -77,7 +77,7 @@ work=$(mktemp -d /tmp/videos.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 clip=$work/holiday.mp4
 ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=24:duration=83.5 \
-    -f lavfi -i sine=duration=83.5 -c:v libx264 -preset ultrafast -pix_fmt yuv420p "$clip"
+    -f lavfi -i sine=duration=83.5 -c:v libx264 -preset ultrafast -g 48 -pix_fmt yuv420p "$clip"
 
 mkdir -p docs
 xvfb-run -a -s "-screen 0 1280x800x24" \
