@@ -40,7 +40,10 @@ QString verdictStatus(const ClipVerdict& verdict)
         return QStringLiteral("Written: %1 (not checked: %2)").arg(name, verdict.notChecked);
     if (verdict.duration.isEmpty())
         return QStringLiteral("Written: %1, duration unknown").arg(name);
-    return QStringLiteral("Written: %1, %2").arg(name, verdict.duration);
+    const QString written = QStringLiteral("Written: %1, %2").arg(name, verdict.duration);
+    if (verdict.copiedFrom.isEmpty())
+        return written;
+    return written + QStringLiteral(", copied from the key frame at %1").arg(verdict.copiedFrom);
 }
 
 QString readingStatus(const QString& path)

@@ -13,6 +13,9 @@ struct ClipVerdict {
                         // empty when unknown
     QString reason;     // why nothing usable was written
     QString notChecked; // why a clip that ffmpeg finished could not be looked at
+    // The key frame a copied clip starts at, as the duration field shows times;
+    // empty for a re-encoded clip.
+    QString copiedFrom{};
 };
 
 // Judges the clip ffmpeg's `run` wrote at `clipPath`, reported as `outputPath`:

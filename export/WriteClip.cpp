@@ -2,6 +2,7 @@
 
 #include "ClipJob.h"
 #include "ClipProgress.h"
+#include "CopyArguments.h"
 #include "ResourceTool.h"
 #include "SameFile.h"
 #include "StandardOutput.h"
@@ -74,6 +75,7 @@ ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing)
     ClipVerdict verdict = judgeClip(request.outputPath, clip->path(), run);
     // The person chose a name; the hidden one means nothing to them.
     verdict.reason.replace(clip->path(), request.outputPath);
+    noteCopy(verdict, request, run.output);
     if (verdict.written && !clip->commit(error))
         return refused(request, error);
     return verdict;
