@@ -1,20 +1,15 @@
 #pragma once
 
 #include "ClipFrames.h"
-#include "JobQueue.h"
+#include "FrameSource.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QStringList>
 #include <QTimer>
 
 #include <array>
 #include <chrono>
-#include <deque>
-#include <mutex>
 #include <optional>
-#include <stop_token>
-#include <thread>
 
 class DropView;
 
@@ -27,25 +22,25 @@ struct ClipTimes {
     bool operator==(const ClipTimes&) const = default;
 };
 
-// Shows the clip's first and last frame in a drop area. ffmpeg fetches each on
-// a thread of its own, both at once; the two are shown together. Only the
-// newest request counts: one that a newer one overtakes is stopped, and
-// whatever it would have answered is thrown away.
+// Shows the clip's first and last frame in a drop area, decoded in the
+// process by a FrameSource: the first frame at or after the start, and the
+// last frame before the end (the video's last frame when the end lies past
+// it). The first pair is shown together; after that each frame is replaced
+// as its new one comes. Only the newest request for each counts.
 class FramePreview : public QObject {
     Q_OBJECT
 
 public:
-    // How long the times rest before frames for them are fetched.
+    // How long typed times rest before frames for them are asked for.
     static constexpr std::chrono::milliseconds settleTime{300};
 
     explicit FramePreview(QObject* parent = nullptr);
-    // Stops the fetch under way and drops those waiting.
-    ~FramePreview() override;
 
     void setView(DropView* view);
-    // A new video, with the clip's times: the old frames go at once.
+    // A new video, with the clip's times: the old frames go at once, and the
+    // video is opened.
     void showVideo(const QString& path, const ClipTimes& times);
-    // The duration as the duration field shows it: the frames are fetched
+    // The duration as the duration field shows it: the frames are asked for
     // now, the last one no later than that. Empty or unreadable: no frames.
     void setDuration(const QString& durationText);
     // The times changed: frames for them come once they have rested, and the
@@ -53,40 +48,26 @@ public:
     void setClipTimes(const ClipTimes& times);
 
 signals:
-    // From a worker: a frame waits in `done`. It carries nothing itself, so
-    // that the frame passes through the mutex, where ThreadSanitizer sees it.
-    void frameDone(QPrivateSignal);
+    // What the decoder learnt of the video shown, once it has opened it.
+    void videoOpened(const VideoFacts& facts);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // One frame to fetch: ffmpeg's arguments, and the time written under it.
+    // One frame to ask for, and the time written under it.
     struct Ask {
-        QStringList arguments;
-        QString time;
+        std::chrono::microseconds time{0};
+        FrameChoice choice = FrameChoice::FirstAtOrAfter;
+        QString label;
+        QSize box;
         bool operator==(const Ask&) const = default;
     };
     using Halves = std::array<std::optional<Ask>, 2>;
-    struct Job {
-        quint64 request = 0;
-        std::size_t half = 0;
-        Ask ask;
-        std::stop_token stop;
-    };
-    struct Done {
-        quint64 request = 0;
-        std::size_t half = 0;
-        ClipFrame frame;
-    };
 
     Halves wanted() const;
     void update();
-    void overtake();
-    void post(std::size_t half, const Ask& ask);
-    void takeDone();
-    void arrived(quint64 request, std::size_t half, const ClipFrame& frame);
-    void fetchInTurn(const std::stop_token& ending);
+    void arrived(std::size_t half, const VideoFrame& frame);
 
     QPointer<DropView> view;
     QString video;
@@ -94,16 +75,7 @@ private:
     ClipTimes times;
     QTimer settle;
 
-    std::stop_source stop; // of the newest request
-    quint64 request = 0;
     Halves asked;
     std::array<std::optional<ClipFrame>, 2> fetched;
-
-    // Shared with the workers.
-    JobQueue<Job> waiting;
-    std::mutex mutex; // of done
-    std::deque<Done> done;
-
-    // One for each frame, so that the two take no longer than the slower one.
-    std::array<std::jthread, 2> workers;
+    FrameSource source;
 };

@@ -3,7 +3,7 @@
 # As root it installs what is missing; otherwise it prints the one line to run.
 set -eu
 
-packages="g++ make cmake qt6-base-dev qt6-wayland libgtest-dev ffmpeg procps desktop-file-utils appstream dbus-daemon"
+packages="g++ make cmake pkg-config qt6-base-dev qt6-wayland libgtest-dev ffmpeg libavformat-dev libavcodec-dev libswscale-dev libavutil-dev procps desktop-file-utils appstream dbus-daemon"
 
 missing=""
 for package in $packages; do

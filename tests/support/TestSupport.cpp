@@ -66,12 +66,17 @@ void ToolFolder::linkBuildTool(const QString& name)
     QFile::link(VELBORN_BUILD_RESOURCE_DIR "/" + name, filePath(name));
 }
 
-static QString runBuildTool(const QString& name, const QStringList& arguments)
+QByteArray buildToolOutput(const QString& name, const QStringList& arguments)
 {
     QProcess process;
     process.start(VELBORN_BUILD_RESOURCE_DIR "/" + name, arguments);
     process.waitForFinished(-1);
-    return process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()) : "";
+    return process.exitCode() == 0 ? process.readAllStandardOutput() : QByteArray();
+}
+
+static QString runBuildTool(const QString& name, const QStringList& arguments)
+{
+    return QString::fromUtf8(buildToolOutput(name, arguments));
 }
 
 bool makeTestClip(const QString& path, double seconds, const QString& size)

@@ -43,6 +43,10 @@ QByteArray contentsOf(const QString& path);
 // Makes or replaces a file holding `bytes`; false when it cannot.
 bool writeContents(const QString& path, const QByteArray& bytes);
 
+// What the build's `name` (ffmpeg or ffprobe) writes on standard output; nothing
+// when it fails.
+QByteArray buildToolOutput(const QString& name, const QStringList& arguments);
+
 // A clip of FFmpeg's test pattern and a sine tone; the tone alone without a size.
 bool makeTestClip(const QString& path, double seconds, const QString& size = "160x120");
 
