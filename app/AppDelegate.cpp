@@ -26,6 +26,9 @@ void AppDelegate::applicationDidFinishLaunching()
         connect(&requiredControl(field), &QLineEdit::textChanged, this,
                 [this] { framePreview_.setClipTimes(clipTimes()); });
     }
+    keepQuality_.connectControls(requiredControl(keepQualityButton_),
+                                 {startHH_, startMM_, startSS_, startFFF_},
+                                 {timeHH_, timeMM_, timeSS_, timeFFF_});
 }
 
 void AppDelegate::setDropView(DropView* control)
@@ -46,6 +49,7 @@ void AppDelegate::fileDropped(const QString& path)
     // A path without blanks cannot wrap; the tip shows whatever is cut off.
     label.setToolTip(path);
     showStatus(readingStatus(path));
+    keepQuality_.fileChosen(path);
     framePreview_.showVideo(path, clipTimes());
     durationProbe_.probeDuration(path, &requiredControl(durationTextField_),
                                  [this, path](const QString& text) {
@@ -104,6 +108,7 @@ void AppDelegate::startExport(const QString& outputPath, QObject* sender)
     ClipRequest request;
     request.removeAudioState = removeAudioStateOf(requiredControl(removeAudioButton_));
     request.inputPath = requiredControl(droppedFileNameLabel_).text();
+    request.copyStreams = keepQuality_.snapForExport();
     request.startTime = timeCodeFromFields({startHH_, startMM_, startSS_, startFFF_});
     request.duration = timeCodeFromFields({timeHH_, timeMM_, timeSS_, timeFFF_});
     request.outputPath = outputPath;

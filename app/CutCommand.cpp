@@ -1,6 +1,7 @@
 #include "CutCommand.h"
 
 #include "EndingSignals.h"
+#include "KeyFrameSnap.h"
 #include "StandardOutput.h"
 #include "StatusText.h"
 #include "TerminationSignals.h"
@@ -39,6 +40,11 @@ ClipVerdict refusedToReplace(const QString& outputPath)
             {}};
 }
 
+ClipVerdict refusedToCopy(const QString& outputPath, const QString& why)
+{
+    return {outputPath, false, {}, why + QStringLiteral("; leave out --copy to re-encode"), {}};
+}
+
 // Writes the clip on a thread of its own, so that the main thread is free to
 // hear a termination signal meanwhile.
 ClipVerdict writeClipHearingSignals(const ClipRequest& request, const ClipWriting& writing)
@@ -73,15 +79,21 @@ int runCut(const CommandLine::Cut& cut, int& argc, char* argv[])
 {
     const QCoreApplication application(argc, argv);
     const TerminationSignals terminationSignals;
-    const ClipRequest request = clipRequestFor(cut);
+    ClipRequest request = clipRequestFor(cut);
+    const std::optional<QString> notCopied = cut.copy ? copyFromKeyFrame(request) : std::nullopt;
     const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
 
     ClipWriting writing;
     if (onTerminal)
         writing.progressed = showProgress;
-    const ClipVerdict verdict = !cut.overwrite && QFileInfo::exists(request.outputPath)
-                                    ? refusedToReplace(request.outputPath)
-                                    : writeClipHearingSignals(request, writing);
+    const auto cutUnlessRefused = [&] {
+        if (notCopied)
+            return refusedToCopy(request.outputPath, *notCopied);
+        if (!cut.overwrite && QFileInfo::exists(request.outputPath))
+            return refusedToReplace(request.outputPath);
+        return writeClipHearingSignals(request, writing);
+    };
+    const ClipVerdict verdict = cutUnlessRefused();
     flushStandardOutput(std::chrono::seconds(1));
     terminationSignals.endByCaughtSignal();
     if (onTerminal)

@@ -96,6 +96,16 @@ struct ExportSamples {
 };
 ExportSamples measureExport(int runs, const QString& source, const QString& outputFolder);
 
+// A 60 s clip of `source` with "Keep quality" ticked, through the window: the
+// milliseconds from the save dialog's OK to the verdict on the status line,
+// against the same ffmpeg copy and then ffprobe on its clip, run directly; and
+// the same clip re-encoded, once a side, for the comparison.
+struct CopySamples {
+    Samples copy;
+    Samples reEncode;
+};
+CopySamples measureCopy(int runs, const QString& source, const QString& outputFolder);
+
 // Costs that must not grow with the file. Milliseconds from a drop to the
 // duration shown for `longClip`, against `shortClip` as the floor.
 Samples measureLengthCost(int runs, const QString& longClip, const QString& shortClip);

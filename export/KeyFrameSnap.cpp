@@ -1,5 +1,9 @@
 #include "KeyFrameSnap.h"
 
+#include "VideoFile.h"
+
+#include <QFileInfo>
+
 #include <algorithm>
 
 using std::chrono::microseconds;
@@ -28,4 +32,22 @@ TimeTexts timeTextsOfTime(microseconds time)
     const auto count = secondsIn.count();
     return {QString::number(count / 3600), QString::number(count / 60 % 60),
             QString::number(count % 60), fraction};
+}
+
+std::optional<QString> copyFromKeyFrame(ClipRequest& request)
+{
+    const std::optional<TimeTexts> start = timeTextsOf(request.startTime);
+    const std::optional<TimeTexts> length = timeTextsOf(request.duration);
+    const KeyFrames keyFrames = keyFramesOf(request.inputPath);
+    if (!keyFrames.known)
+        return QStringLiteral("%1 keeps no index of its key frames, so it can only be re-encoded")
+            .arg(QFileInfo(request.inputPath).fileName());
+    if (!start || !length)
+        return QStringLiteral("the times are not times");
+    const CutTimes snapped =
+        snappedToKeyFrame(keyFrames.times, {timeOfTexts(*start), timeOfTexts(*length)});
+    request.startTime = timeCodeOfTexts(timeTextsOfTime(snapped.start));
+    request.duration = timeCodeOfTexts(timeTextsOfTime(snapped.length));
+    request.copyStreams = true;
+    return std::nullopt;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ClipRequest.h"
 #include "TimeCode.h"
 
 #include <chrono>
+#include <optional>
 #include <vector>
 
 // A cut as times from the video's start.
@@ -26,3 +28,9 @@ CutTimes snappedToKeyFrame(const std::vector<std::chrono::microseconds>& keyFram
 // microsecond without trailing zeros ("0" for none). 2.08 s gives "0", "0",
 // "2", "08".
 TimeTexts timeTextsOfTime(std::chrono::microseconds time);
+
+// Makes `request` a copy of the streams from the key frame at or before its
+// start, its end kept, as the window's fields show it. Opens the video to list
+// its key frames, so call it off the GUI thread. Gives why not when they
+// cannot be listed, and leaves `request` as it was.
+std::optional<QString> copyFromKeyFrame(ClipRequest& request);
