@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "BusyState.h"
+#include "ClipFields.h"
 #include "ClipJob.h"
 #include "DesktopSession.h"
 #include "DurationText.h"
@@ -20,15 +21,50 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     hideBusyIndicator(requiredControl(clipProgress_));
     requiredControl(saveClipButton_).setEnabled(false);
-    // The frames follow the times as they are typed.
+    // The frames and the timeline follow the times as they are typed.
     for (const QPointer<QLineEdit>& field :
          {startHH_, startMM_, startSS_, startFFF_, timeHH_, timeMM_, timeSS_, timeFFF_}) {
         connect(&requiredControl(field), &QLineEdit::textChanged, this,
-                [this] { framePreview_.setClipTimes(clipTimes()); });
+                &AppDelegate::clipTimesTyped);
     }
     keepQuality_.connectControls(requiredControl(keepQualityButton_),
                                  {startHH_, startMM_, startSS_, startFFF_},
                                  {timeHH_, timeMM_, timeSS_, timeFFF_});
+    connectTimeline();
+}
+
+void AppDelegate::connectTimeline()
+{
+    ClipTimeline& timeline = requiredControl(clipTimeline_);
+    const ClipTimes times = clipTimes();
+    timeline.setClip(times.start, times.start + times.length);
+    connect(&timeline, &ClipTimeline::clipMoved, this, &AppDelegate::clipMoved);
+    connect(&timeline, &ClipTimeline::handleMoved, this,
+            [this](std::size_t which, std::chrono::microseconds time, ClipTimeline::Motion motion) {
+                framePreview_.showHandle(which, time, motion == ClipTimeline::Motion::Settled);
+            });
+    connect(&framePreview_, &FramePreview::videoOpened, &timeline, &ClipTimeline::setVideoFacts);
+}
+
+void AppDelegate::clipTimesTyped()
+{
+    if (writingClipFields_)
+        return;
+    const ClipTimes times = clipTimes();
+    framePreview_.setClipTimes(times);
+    if (clipTimeline_)
+        clipTimeline_->setClip(times.start, times.start + times.length);
+}
+
+// The start fields hold the start, the length fields the end less the start,
+// each written whole before the frames and the timeline hear of it.
+void AppDelegate::clipMoved(std::chrono::microseconds start, std::chrono::microseconds end)
+{
+    writingClipFields_ = true;
+    writeTimeFields({startHH_, startMM_, startSS_, startFFF_}, start);
+    writeTimeFields({timeHH_, timeMM_, timeSS_, timeFFF_}, end - start);
+    writingClipFields_ = false;
+    framePreview_.setClipTimes(clipTimes());
 }
 
 void AppDelegate::setDropView(DropView* control)
@@ -51,10 +87,13 @@ void AppDelegate::fileDropped(const QString& path)
     showStatus(readingStatus(path));
     keepQuality_.fileChosen(path);
     framePreview_.showVideo(path, clipTimes());
+    requiredControl(clipTimeline_).reset();
     durationProbe_.probeDuration(path, &requiredControl(durationTextField_),
                                  [this, path](const QString& text) {
                                      showStatus(probeStatus(path, text));
                                      framePreview_.setDuration(text);
+                                     if (clipTimeline_)
+                                         clipTimeline_->setDuration(timeOfDurationText(text));
                                  });
     requiredControl(saveClipButton_).setEnabled(true);
 }

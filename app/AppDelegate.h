@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipJobDelegate.h"
+#include "ClipTimeline.h"
 #include "DropView.h"
 #include "DurationProbe.h"
 #include "FramePreview.h"
@@ -63,6 +64,8 @@ public:
     void setDropView(DropView* control);
     QPushButton* stopButton() const { return stopButton_; }
     void setStopButton(QPushButton* control) { stopButton_ = control; }
+    ClipTimeline* clipTimeline() const { return clipTimeline_; }
+    void setClipTimeline(ClipTimeline* control) { clipTimeline_ = control; }
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
@@ -85,6 +88,10 @@ private:
     void startExport(const QString& outputPath, QObject* sender);
     void showStatus(const QString& text);
     ClipTimes clipTimes() const;
+    // The timeline and the fields follow each other.
+    void connectTimeline();
+    void clipTimesTyped();
+    void clipMoved(std::chrono::microseconds start, std::chrono::microseconds end);
     // The status line, the Stop button and the task bar, after a change in
     // what is said or in the clips being written.
     void showExportState();
@@ -107,6 +114,8 @@ private:
     QPointer<QLabel> statusLabel_;
     QPointer<DropView> dropView_;
     QPointer<QPushButton> stopButton_;
+    QPointer<ClipTimeline> clipTimeline_;
+    bool writingClipFields_ = false;
     std::optional<QString> droppedFilename_;
     QString said_;                          // the last verdict or word about the file
     QMap<int, WritingClip> writing_;        // by job number, until ffmpeg ends

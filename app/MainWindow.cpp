@@ -2,6 +2,7 @@
 
 #include "AppDelegate.h"
 #include "DropView.h"
+#include "TimelineHandle.h"
 #include "ui_MainWindow.h"
 
 #include <QShortcut>
@@ -40,6 +41,12 @@ void MainWindow::connectDelegate(AppDelegate& delegate)
     delegate.setDurationTextField(ui->durationTextField);
     delegate.setStatusLabel(ui->statusLabel);
     delegate.setDropView(ui->dropView);
+    delegate.setClipTimeline(ui->clipTimeline);
+    // The handles come right after the drop area, before the fields they move.
+    setTabOrder(ui->dropView, ui->clipTimeline->handle(ClipTimeline::startHandle));
+    setTabOrder(ui->clipTimeline->handle(ClipTimeline::startHandle),
+                ui->clipTimeline->handle(ClipTimeline::endHandle));
+    setTabOrder(ui->clipTimeline->handle(ClipTimeline::endHandle), ui->startHH);
 
     connect(ui->dropView, &DropView::fileDropped, &delegate, &AppDelegate::fileDropped);
     connect(ui->dropView, &DropView::chooseFileRequested, &delegate, &AppDelegate::chooseFile);

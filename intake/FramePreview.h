@@ -46,6 +46,10 @@ public:
     // The times changed: frames for them come once they have rested, and the
     // frames shown stay until then.
     void setClipTimes(const ClipTimes& times);
+    // A handle of the timeline moved: its frame now, without waiting, from
+    // the key frame at or before it while it moves (quick) and exact once it
+    // rests. Half 0 is the start, 1 the end.
+    void showHandle(std::size_t half, std::chrono::microseconds time, bool exact);
 
 signals:
     // What the decoder learnt of the video shown, once it has opened it.
@@ -66,6 +70,9 @@ private:
     using Halves = std::array<std::optional<Ask>, 2>;
 
     Halves wanted() const;
+    std::optional<Ask> wantedFor(std::size_t half, std::chrono::microseconds time,
+                                 bool exact) const;
+    void ask(std::size_t half, const std::optional<Ask>& wanted);
     void update();
     void arrived(std::size_t half, const VideoFrame& frame);
 

@@ -38,10 +38,9 @@ QSize FrameScaler::shownSize(int width, int height, QSize box) const
 // The colours as the frame says they were made: its matrix and its range.
 SwsContext* FrameScaler::scalerFor(const AVFrame& frame, QSize size)
 {
-    scaler.reset(sws_getCachedContext(scaler.release(), frame.width, frame.height,
-                                      static_cast<AVPixelFormat>(frame.format), size.width(),
-                                      size.height(), AV_PIX_FMT_RGB32, SWS_BICUBIC, nullptr,
-                                      nullptr, nullptr));
+    scaler.reset(sws_getCachedContext(
+        scaler.release(), frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
+        size.width(), size.height(), AV_PIX_FMT_RGB32, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!scaler)
         return nullptr;
     const int space = frame.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : frame.colorspace;

@@ -155,8 +155,8 @@ std::int64_t VideoFile::streamTime(microseconds time) const
 // Rounded up, so that the time given is at or after the frame's own.
 microseconds VideoFile::timeOf(std::int64_t time) const
 {
-    return microseconds(av_rescale_q_rnd(time - origin, stream->time_base, microsecondUnits,
-                                         AV_ROUND_UP));
+    return microseconds(
+        av_rescale_q_rnd(time - origin, stream->time_base, microsecondUnits, AV_ROUND_UP));
 }
 
 std::optional<VideoFrame> VideoFile::frame(microseconds time, FrameChoice choice, QSize box,
@@ -228,8 +228,8 @@ std::optional<FrameCache::Found> VideoFile::decode(std::int64_t target, FrameCho
 
 bool VideoFile::canGoOnTo(std::int64_t target, FrameChoice choice) const
 {
-    const std::int64_t reach = av_rescale_q(onwardReach.count(), microsecondUnits,
-                                            stream->time_base);
+    const std::int64_t reach =
+        av_rescale_q(onwardReach.count(), microsecondUnits, stream->time_base);
     return positioned && choice != FrameChoice::KeyFrameAtOrBefore && heldTime &&
            *heldTime < target && target - *heldTime <= reach;
 }
@@ -314,8 +314,8 @@ std::optional<VideoFile::Pass> VideoFile::take(const AVFrame& frame, std::int64_
 
     std::optional<FrameCache::Found> answer;
     std::optional<QImage> shown;
-    if (choice == FrameChoice::KeyFrameAtOrBefore || (choice == FrameChoice::FirstAtOrAfter &&
-                                                      time >= target)) {
+    if (choice == FrameChoice::KeyFrameAtOrBefore ||
+        (choice == FrameChoice::FirstAtOrAfter && time >= target)) {
         shown = picture(frame, time, box, heldTime);
         answer = FrameCache::Found{*shown, time};
     } else if (choice == FrameChoice::LastBefore && time >= target) {

@@ -33,5 +33,4 @@ struct VideoFacts {
     bool opened = false;
     KeyFrames keyFrames;
     double framesPerSecond = 0; // on average; 0 when the video does not say
-
 };

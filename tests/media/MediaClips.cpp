@@ -27,10 +27,13 @@ const MediaClips& mediaClips()
     static const MediaClips* clips = [] {
         auto* made = new MediaClips;
         const QStringList h264{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-sc_threshold", "0"};
-        made->everyTwoSeconds = makeClip(made->folder, "gop2.mp4", h264 + QStringList{"-g", "48", "-bf", "0"});
-        made->withBFrames = makeClip(made->folder, "bframes.mp4", h264 + QStringList{"-g", "60", "-bf", "3"});
+        made->everyTwoSeconds =
+            makeClip(made->folder, "gop2.mp4", h264 + QStringList{"-g", "48", "-bf", "0"});
+        made->withBFrames =
+            makeClip(made->folder, "bframes.mp4", h264 + QStringList{"-g", "60", "-bf", "3"});
         made->transport = made->folder.filePath("bframes.ts");
-        buildToolOutput("ffmpeg", {"-v", "error", "-i", made->withBFrames, "-c", "copy", made->transport});
+        buildToolOutput("ffmpeg",
+                        {"-v", "error", "-i", made->withBFrames, "-c", "copy", made->transport});
         made->soundOnly = made->folder.filePath("sound.m4a");
         makeTestClip(made->soundOnly, 1, "");
         return made;
@@ -47,11 +50,11 @@ QImage ffmpegFrame(const QString& video, std::chrono::microseconds time, QSize s
     const QStringList seek{"-ss", secondsText(time)};
     const QStringList input{"-i", video};
     const QStringList from = video.endsWith(".ts") ? input + seek : seek + input;
-    return QImage::fromData(buildToolOutput("ffmpeg", QStringList{"-v", "error"} + from +
-                                                          QStringList{"-frames:v", "1", "-vf",
-                                                                      scale, "-f", "image2pipe",
-                                                                      "-c:v", "ppm", "-"}),
-                            "PPM");
+    return QImage::fromData(
+        buildToolOutput("ffmpeg", QStringList{"-v", "error"} + from +
+                                      QStringList{"-frames:v", "1", "-vf", scale, "-f",
+                                                  "image2pipe", "-c:v", "ppm", "-"}),
+        "PPM");
 }
 
 double psnr(const QImage& one, const QImage& other)
@@ -74,16 +77,16 @@ double psnr(const QImage& one, const QImage& other)
 std::vector<std::chrono::microseconds> ffprobeKeyFrames(const QString& video)
 {
     const auto probe = [&](const QStringList& arguments) {
-        return QString::fromUtf8(buildToolOutput(
-                                     "ffprobe", QStringList{"-v", "error", "-of", "csv=p=0"} +
-                                                    arguments + QStringList{video}))
+        return QString::fromUtf8(
+                   buildToolOutput("ffprobe", QStringList{"-v", "error", "-of", "csv=p=0"} +
+                                                  arguments + QStringList{video}))
             .split('\n', Qt::SkipEmptyParts);
     };
     const QStringList start = probe({"-show_entries", "format=start_time"});
     const double origin = start.isEmpty() ? 0 : start.first().toDouble();
     std::vector<std::chrono::microseconds> times;
-    for (const QString& line : probe({"-select_streams", "v:0", "-skip_frame", "nokey",
-                                      "-show_entries", "frame=pts_time"}))
+    for (const QString& line : probe(
+             {"-select_streams", "v:0", "-skip_frame", "nokey", "-show_entries", "frame=pts_time"}))
         times.push_back(secondsAt(line.toDouble() - origin));
     return times;
 }

@@ -1,6 +1,6 @@
+#include "VideoFile.h"
 #include "MediaClips.h"
 #include "TestSupport.h"
-#include "VideoFile.h"
 
 #include <gtest/gtest.h>
 
@@ -53,8 +53,8 @@ TEST(VideoFile, GivesTheFrameFfmpegGivesAtATimeOnEveryContainer)
         }
         // The check tells neighbouring frames apart.
         const VideoFrame frame = frameOf(*video, secondsAt(4.0), FrameChoice::FirstAtOrAfter);
-        EXPECT_LT(psnr(frame.picture, ffmpegFrame(clip.path, secondsAt(4.0) + oneFrame, nativeSize)),
-                  40)
+        EXPECT_LT(
+            psnr(frame.picture, ffmpegFrame(clip.path, secondsAt(4.0) + oneFrame, nativeSize)), 40)
             << clip.name;
     }
 }
@@ -63,9 +63,9 @@ TEST(VideoFile, GivesTheFrameFfmpegGivesAtATimeOnEveryContainer)
 // with the video's last frame.
 TEST(VideoFile, GivesTheLastFrameBeforeATimeAndTheLastFrameOfTheVideoPastItsEnd)
 {
-    const std::pair<double, double> cases[] = {
-        {3.0, 3.0 - 1.0 / 24}, {5.0, 5.0 - 1.0 / 24},  {0.1, 2.0 / 24},
-        {2.5, 2.5 - 1.0 / 24}, {20.0, 10.0 - 1.0 / 24}, {10.0, 10.0 - 1.0 / 24}};
+    const std::pair<double, double> cases[] = {{3.0, 3.0 - 1.0 / 24},   {5.0, 5.0 - 1.0 / 24},
+                                               {0.1, 2.0 / 24},         {2.5, 2.5 - 1.0 / 24},
+                                               {20.0, 10.0 - 1.0 / 24}, {10.0, 10.0 - 1.0 / 24}};
     for (const Clip& clip : everyClip()) {
         const std::unique_ptr<VideoFile> video = VideoFile::open(clip.path);
         ASSERT_TRUE(video) << clip.name;
@@ -101,7 +101,8 @@ TEST(VideoFile, GivesAKeyFrameAtOrBeforeATime)
             if (video->facts().keyFrames.known)
                 EXPECT_TRUE(isKey(*std::prev(after))) << clip.name << " at " << seconds;
             else
-                EXPECT_TRUE(std::any_of(keys.begin(), after, isKey)) << clip.name << " at " << seconds;
+                EXPECT_TRUE(std::any_of(keys.begin(), after, isKey))
+                    << clip.name << " at " << seconds;
             EXPECT_GT(psnr(frame.picture, ffmpegFrame(clip.path, frame.time, nativeSize)), 40)
                 << clip.name << " at " << seconds;
         }
