@@ -44,6 +44,8 @@ void AppDelegate::connectTimeline()
                 framePreview_.showHandle(which, time, motion == ClipTimeline::Motion::Settled);
             });
     connect(&framePreview_, &FramePreview::videoOpened, &timeline, &ClipTimeline::setVideoFacts);
+    connect(&keepQuality_, &KeepQuality::copyingChanged, &timeline,
+            &ClipTimeline::setStartOnKeyFrames);
 }
 
 void AppDelegate::clipTimesTyped()

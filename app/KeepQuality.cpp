@@ -51,6 +51,7 @@ void KeepQuality::connectControls(QCheckBox& box, const TimeFieldGroup& start,
     connect(&box, &QCheckBox::toggled, this, [this](bool on) {
         if (on)
             snapFields();
+        emit copyingChanged(ticked());
     });
     // Snapped once the person has typed the start, never under their fingers.
     for (QLineEdit* field : fieldsOf(start))
@@ -68,6 +69,7 @@ void KeepQuality::fileChosen(const QString& path)
     checkBox.setEnabled(false);
     checkBox.setToolTip(
         QStringLiteral("Listing the key frames of %1…").arg(QFileInfo(path).fileName()));
+    emit copyingChanged(false);
     keyFrameList.list(path, [this](const QString& path, const KeyFrames& keyFrames) {
         keyFramesListed(path, keyFrames);
     });
@@ -98,6 +100,7 @@ void KeepQuality::keyFramesListed(const QString& path, const KeyFrames& listedKe
     checkBox.setToolTip(copyTip);
     if (ticked())
         snapFields();
+    emit copyingChanged(ticked());
 }
 
 void KeepQuality::snapFields()

@@ -27,6 +27,10 @@ public:
     // Whether the clip is to be copied; the fields then show the key frame.
     bool snapForExport();
 
+signals:
+    // Whether a clip would now be copied: ticked, and the key frames known.
+    void copyingChanged(bool copying);
+
 private:
     void keyFramesListed(const QString& path, const KeyFrames& keyFrames);
     void snapFields();

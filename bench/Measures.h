@@ -99,10 +99,11 @@ ExportSamples measureExport(int runs, const QString& source, const QString& outp
 // A 60 s clip of `source` with "Keep quality" ticked, through the window: the
 // milliseconds from the save dialog's OK to the verdict on the status line,
 // against the same ffmpeg copy and then ffprobe on its clip, run directly; and
-// the same clip re-encoded, once a side, for the comparison.
+// the milliseconds to the verdict for the same clip re-encoded, once, for the
+// comparison.
 struct CopySamples {
     Samples copy;
-    Samples reEncode;
+    double reEncode = 0;
 };
 CopySamples measureCopy(int runs, const QString& source, const QString& outputFolder);
 

@@ -2,7 +2,9 @@
 // the window and from the command line, with the real ffmpeg.
 #include "ApplicationFixture.h"
 #include "ClipJob.h"
+#include "ClipTimeline.h"
 #include "CopyChecks.h"
+#include "TimelineHandle.h"
 
 #include <QProcess>
 
@@ -55,6 +57,12 @@ TEST_F(ApplicationFixture, KeepQualityCopiesFromTheKeyFrameTheFieldsShow)
     // A start typed while it is ticked moves once the field is left.
     delegate.startSS()->setText("7");
     emit delegate.startSS()->editingFinished();
+    EXPECT_EQ(seen().last(), "0|0|6|0|0|0|5|5");
+    // The start handle steps from key frame to key frame; the end stays.
+    TimelineHandle& startHandle = *delegate.clipTimeline()->handle(ClipTimeline::startHandle);
+    QTest::keyClick(&startHandle, Qt::Key_Left);
+    EXPECT_EQ(seen().last(), "0|0|4|0|0|0|7|5");
+    QTest::keyClick(&startHandle, Qt::Key_Right);
     EXPECT_EQ(seen().last(), "0|0|6|0|0|0|5|5");
     delegate.startSS()->setText("4");
     emit delegate.startSS()->editingFinished();

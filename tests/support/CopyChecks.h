@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <vector>
-
 // A clip of FFmpeg's test pattern at 25 frames a second with a key frame every
 // 2 s, as cameras write them, and a sine tone; with B-frames or without.
 bool makeKeyFrameClip(const QString& path, double seconds, bool bFrames);
@@ -15,7 +13,3 @@ bool makeKeyFrameClip(const QString& path, double seconds, bool bFrames);
 // or not edit lists are read, and it lasts `seconds`, to within the frames a
 // cut by decoding time adds.
 void expectCopiedFrom(const QString& source, const QString& clip, double keyFrame, double seconds);
-
-// The video's key frames, in seconds from the file's start, as ffprobe reads
-// them packet by packet.
-std::vector<double> keyFrameSeconds(const QString& path);
