@@ -27,6 +27,9 @@ void AppDelegate::applicationDidFinishLaunching()
         connect(&requiredControl(field), &QLineEdit::textChanged, this,
                 &AppDelegate::clipTimesTyped);
     }
+    keepQuality_.connectControls(requiredControl(keepQualityButton_),
+                                 {startHH_, startMM_, startSS_, startFFF_},
+                                 {timeHH_, timeMM_, timeSS_, timeFFF_});
     connectTimeline();
 }
 
@@ -41,6 +44,8 @@ void AppDelegate::connectTimeline()
                 framePreview_.showHandle(which, time, motion == ClipTimeline::Motion::Settled);
             });
     connect(&framePreview_, &FramePreview::videoOpened, &timeline, &ClipTimeline::setVideoFacts);
+    connect(&keepQuality_, &KeepQuality::copyingChanged, &timeline,
+            &ClipTimeline::setStartOnKeyFrames);
 }
 
 void AppDelegate::clipTimesTyped()
@@ -82,6 +87,7 @@ void AppDelegate::fileDropped(const QString& path)
     // A path without blanks cannot wrap; the tip shows whatever is cut off.
     label.setToolTip(path);
     showStatus(readingStatus(path));
+    keepQuality_.fileChosen(path);
     framePreview_.showVideo(path, clipTimes());
     requiredControl(clipTimeline_).reset();
     durationProbe_.probeDuration(path, &requiredControl(durationTextField_),
@@ -143,6 +149,7 @@ void AppDelegate::startExport(const QString& outputPath, QObject* sender)
     ClipRequest request;
     request.removeAudioState = removeAudioStateOf(requiredControl(removeAudioButton_));
     request.inputPath = requiredControl(droppedFileNameLabel_).text();
+    request.copyStreams = keepQuality_.snapForExport();
     request.startTime = timeCodeFromFields({startHH_, startMM_, startSS_, startFFF_});
     request.duration = timeCodeFromFields({timeHH_, timeMM_, timeSS_, timeFFF_});
     request.outputPath = outputPath;

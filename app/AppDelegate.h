@@ -5,6 +5,7 @@
 #include "DropView.h"
 #include "DurationProbe.h"
 #include "FramePreview.h"
+#include "KeepQuality.h"
 #include "SavePanel.h"
 #include "StatusText.h"
 
@@ -51,6 +52,8 @@ public:
     void setTimeFFF(QLineEdit* control) { timeFFF_ = control; }
     QCheckBox* removeAudioButton() const { return removeAudioButton_; }
     void setRemoveAudioButton(QCheckBox* control) { removeAudioButton_ = control; }
+    QCheckBox* keepQualityButton() const { return keepQualityButton_; }
+    void setKeepQualityButton(QCheckBox* control) { keepQualityButton_ = control; }
     QProgressBar* clipProgress() const override { return clipProgress_; }
     void setClipProgress(QProgressBar* control) { clipProgress_ = control; }
     QLineEdit* durationTextField() const { return durationTextField_; }
@@ -105,6 +108,7 @@ private:
     QPointer<QLineEdit> timeSS_;
     QPointer<QLineEdit> timeFFF_;
     QPointer<QCheckBox> removeAudioButton_;
+    QPointer<QCheckBox> keepQualityButton_;
     QPointer<QProgressBar> clipProgress_;
     QPointer<QLineEdit> durationTextField_;
     QPointer<QLabel> statusLabel_;
@@ -118,6 +122,7 @@ private:
     std::optional<double> taskBarProgress_; // as last shown
     DurationProbe durationProbe_;
     FramePreview framePreview_;
+    KeepQuality keepQuality_;
 };
 
 // The check box's state as the clip job reads it: checked 1, unchecked 0,

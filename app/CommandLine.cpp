@@ -88,11 +88,16 @@ struct CutOptions {
                                    QStringLiteral("Leave the audio out of the clip.")};
     QCommandLineOption overwrite{QStringLiteral("overwrite"),
                                  QStringLiteral("Replace a file already at --output.")};
+    QCommandLineOption copy{QStringLiteral("copy"),
+                            QStringLiteral("Keep quality: copy the streams as they are, "
+                                           "without re-encoding, from the key frame at or "
+                                           "before --start; the clip still ends at --start "
+                                           "plus --length.")};
 
     bool anySet(const QCommandLineParser& parser) const
     {
         return parser.isSet(start) || parser.isSet(length) || parser.isSet(output) ||
-               parser.isSet(removeAudio) || parser.isSet(overwrite);
+               parser.isSet(removeAudio) || parser.isSet(overwrite) || parser.isSet(copy);
     }
 };
 
@@ -172,6 +177,7 @@ CommandLine cutFrom(const QCommandLineParser& parser, const CutOptions& options,
     }
     cut.removeAudio = parser.isSet(options.removeAudio);
     cut.overwrite = parser.isSet(options.overwrite);
+    cut.copy = parser.isSet(options.copy);
     const QString given = parser.value(options.output);
     if (const std::optional<QString> why = whyNotAClipFile(given))
         return usageError(QStringLiteral("--output: ") + *why);
@@ -196,7 +202,7 @@ CommandLine parseCommandLine(const QStringList& arguments,
     const QCommandLineOption version = parser.addVersionOption();
     const CutOptions cutOptions;
     parser.addOptions({cutOptions.start, cutOptions.length, cutOptions.output,
-                       cutOptions.removeAudio, cutOptions.overwrite});
+                       cutOptions.removeAudio, cutOptions.overwrite, cutOptions.copy});
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A video to open, as if dropped on the window, "
                                                 "or to cut."),

@@ -19,6 +19,7 @@ struct CommandLine {
         TimeTexts start;
         TimeTexts length;
         bool removeAudio = false;
+        bool copy = false; // the streams copied from the key frame at or before the start
         bool overwrite = false;
         // ".mp4" added when it has no suffix, as the save dialog does; only
         // single-file containers' suffixes are taken

@@ -1,6 +1,7 @@
 #include "CutCommand.h"
 
 #include "EndingSignals.h"
+#include "KeyFrameSnap.h"
 #include "StandardOutput.h"
 #include "StatusText.h"
 #include "TerminationSignals.h"
@@ -26,6 +27,11 @@ void showProgress(int percent)
 void clearProgress()
 {
     std::fputs("\r\x1b[K", stderr);
+}
+
+ClipVerdict refusedToCopy(const QString& outputPath, const QString& why)
+{
+    return {outputPath, false, {}, why + QStringLiteral("; leave out --copy to re-encode"), {}};
 }
 
 // Writes the clip on a thread of its own, so that the main thread is free to
@@ -62,7 +68,8 @@ int runCut(const CommandLine::Cut& cut, int& argc, char* argv[])
 {
     const QCoreApplication application(argc, argv);
     const TerminationSignals terminationSignals;
-    const ClipRequest request = clipRequestFor(cut);
+    ClipRequest request = clipRequestFor(cut);
+    const std::optional<QString> notCopied = cut.copy ? copyFromKeyFrame(request) : std::nullopt;
     const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
 
     ClipWriting writing;
@@ -70,7 +77,8 @@ int runCut(const CommandLine::Cut& cut, int& argc, char* argv[])
         writing.progressed = showProgress;
     if (!cut.overwrite)
         writing.refuseToReplace = QStringLiteral("%1 exists; give --overwrite to replace it");
-    const ClipVerdict verdict = writeClipHearingSignals(request, writing);
+    const ClipVerdict verdict = notCopied ? refusedToCopy(request.outputPath, *notCopied)
+                                          : writeClipHearingSignals(request, writing);
     flushStandardOutput(std::chrono::seconds(1));
     if (onTerminal)
         clearProgress();

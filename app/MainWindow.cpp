@@ -36,6 +36,7 @@ void MainWindow::connectDelegate(AppDelegate& delegate)
     delegate.setTimeSS(ui->timeSS);
     delegate.setTimeFFF(ui->timeFFF);
     delegate.setRemoveAudioButton(ui->removeAudioButton);
+    delegate.setKeepQualityButton(ui->keepQualityButton);
     delegate.setClipProgress(ui->clipProgress);
     delegate.setDurationTextField(ui->durationTextField);
     delegate.setStatusLabel(ui->statusLabel);

@@ -61,7 +61,9 @@ QString verdictStatus(const ClipVerdict& verdict)
             .arg(name, escapedControls(verdict.notChecked));
     if (verdict.duration.isEmpty())
         return QStringLiteral("Written: %1, duration unknown").arg(name);
-    const QString written = QStringLiteral("Written: %1, %2").arg(name, verdict.duration);
+    QString written = QStringLiteral("Written: %1, %2").arg(name, verdict.duration);
+    if (!verdict.copiedFrom.isEmpty())
+        written += QStringLiteral(", copied from the key frame at %1").arg(verdict.copiedFrom);
     return verdict.shorter.isEmpty() ? written
                                      : written + QStringLiteral(" (%1)").arg(verdict.shorter);
 }

@@ -14,7 +14,8 @@
 class QWidget;
 
 // How long anything awaited may take before the measure counts as broken.
-inline constexpr std::chrono::seconds patience{120};
+// A 60 s 1080p re-encode takes minutes on a loaded machine.
+inline constexpr std::chrono::seconds patience{600};
 
 // A measure that cannot be taken stops with this; main() tells stderr why.
 [[noreturn]] inline void fail(const QString& why)

@@ -115,6 +115,17 @@ struct ExportSamples {
 };
 ExportSamples measureExport(int runs, const QString& source, const QString& outputFolder);
 
+// A 60 s clip of `source` with "Keep quality" ticked, through the window: the
+// milliseconds from the save dialog's OK to the verdict on the status line,
+// against the same ffmpeg copy and then ffprobe on its clip, run directly; and
+// the milliseconds to the verdict for the same clip re-encoded, once, for the
+// comparison.
+struct CopySamples {
+    Samples copy;
+    double reEncode = 0;
+};
+CopySamples measureCopy(int runs, const QString& source, const QString& outputFolder);
+
 // Costs that must not grow with the file. Milliseconds from a drop to the
 // duration shown for `longClip`, against `shortClip` as the floor.
 Samples measureLengthCost(int runs, const QString& longClip, const QString& shortClip);

@@ -2,6 +2,7 @@
 #include "ResourceFolder.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -104,6 +105,25 @@ void printSoakRows(const char* run, int rounds, const SoakFigures& figures)
     printRow(("children, " + name).constData(), "", figures.children, Bound::Added, 0);
 }
 
+// A 60 s copy out of a 2-minute 1080p video, and the same re-encoded.
+void copyRows(int runs, const QString& folder)
+{
+    // Ten seconds encoded and played twelve times over, as one file: quicker
+    // to make than two minutes of 1080p, and the same to copy.
+    const QString tenSeconds = QDir(folder).filePath(QStringLiteral("1080p 10 s.mp4"));
+    const QString twoMinutes = QDir(folder).filePath(QStringLiteral("1080p 2 min.mp4"));
+    makeClip(tenSeconds, 10, QStringLiteral("1920x1080"), 25);
+    timeTool(QStringLiteral("ffmpeg"),
+             {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-stream_loop"),
+              QStringLiteral("11"), QStringLiteral("-i"), tenSeconds, QStringLiteral("-c"),
+              QStringLiteral("copy"), twoMinutes});
+    const CopySamples copied = measureCopy(runs, twoMinutes, folder);
+    printRow("60 s copy, OK to verdict", "ms", copied.copy, Bound::Ratio, 1.10);
+    printRow("60 s copy, wall", "ms", {copied.copy.app, {}}, Bound::Value, 2000);
+    std::fprintf(table, "%-26s %8.1f ms, %.0fx the copy's\n", "60 s re-encode, once",
+                 copied.reEncode, copied.reEncode / median(copied.copy.app));
+}
+
 void soak()
 {
     const int exports = 300;
@@ -138,14 +158,23 @@ int main(int argc, char* argv[])
         attempt(soak);
         return status;
     }
-    // --timeline: the frames' and the timeline's rows alone.
+    // --timeline: the frames' and the timeline's rows alone; --copy: the
+    // copy's rows alone, as the re-encode beside them takes minutes.
     QStringList options = arguments;
     const bool timelineOnly = options.removeAll(QStringLiteral("--timeline")) > 0;
+    const bool copyOnly = options.removeAll(QStringLiteral("--copy")) > 0;
     const bool runsGiven = options.size() == 2 && options.at(0) == QStringLiteral("--runs");
     const int runs = runsGiven ? options.at(1).toInt() : 7;
     if (runs < 1 || (!runsGiven && !options.isEmpty())) {
-        std::fprintf(stderr, "usage: velborn-bench [--runs N] [--timeline] | --soak\n");
+        std::fprintf(stderr, "usage: velborn-bench [--runs N] [--timeline | --copy] | --soak
+");
         return 2;
+    }
+    if (copyOnly) {
+        const QTemporaryDir folder;
+        printHeader(QStringLiteral("the copy's rows alone, medians of %1 runs").arg(runs));
+        attempt([&] { copyRows(runs, folder.path()); });
+        return status;
     }
 
     // A short clip for the drop, a longer and larger one for the export, small
@@ -237,6 +266,7 @@ int main(int argc, char* argv[])
         const Samples startup = measureCutStartup(runs, shortClip, folder.path());
         printRow("cut, start-up to ffmpeg", "ms", startup, Bound::Added, 20);
     });
+    attempt([&] { copyRows(runs, folder.path()); });
     attempt(soak);
     return status;
 }

@@ -89,6 +89,9 @@ bool seeksPastTheStart(const QStringList& formats)
 QStringList exactClipArguments(const ClipRequest& request, const SourceFacts& source)
 {
     QStringList arguments = clipArguments(request);
+    // A copy starts at a key frame and keeps the picture as it is.
+    if (request.copyStreams)
+        return arguments;
     const std::optional<double> start = secondsOfTimeCode(request.startTime);
     if (start && seeksPastTheStart(source.formats))
         seekExactly(arguments, *start);

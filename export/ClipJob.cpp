@@ -2,6 +2,7 @@
 
 #include "BusyState.h"
 #include "ClipVerdict.h"
+#include "CopyArguments.h"
 #include "EndingSignals.h"
 #include "GuiThread.h"
 #include "WriteClip.h"
@@ -91,6 +92,8 @@ void postVerdict(const ClipRequest& request, int jobId, const ClipVerdict& verdi
 
 QStringList clipArguments(const ClipRequest& request)
 {
+    if (request.copyStreams)
+        return copyArguments(request);
     QStringList arguments{QStringLiteral("-y"), QStringLiteral("-ss"),     request.startTime,
                           QStringLiteral("-i"), request.inputPath,         QStringLiteral("-t"),
                           request.duration,     QStringLiteral("-qscale"), QStringLiteral("0")};

@@ -8,7 +8,7 @@
 #include <stop_token>
 
 // ffmpeg's command line for the request: "-an" before the output path when the
-// audio is to be left out.
+// audio is to be left out; the streams copied when the request says so.
 QStringList clipArguments(const ClipRequest& request);
 
 // Writes the clip on the calling thread (writeClip) until `stop` is requested.

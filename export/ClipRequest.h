@@ -23,4 +23,7 @@ struct ClipRequest {
     // The video's length when known, so that progress can allow for a clip
     // that the video's end cuts short.
     std::optional<double> videoSeconds;
+    // Copy the streams as they are, from the key frame at startTime, instead
+    // of re-encoding them.
+    bool copyStreams = false;
 };

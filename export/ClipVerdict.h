@@ -19,6 +19,9 @@ struct ClipVerdict {
     QString shorter{};               // why a written clip holds less than was asked, as in
                                      // "shorter than asked: the video ends at 0:00:06.22"
     std::optional<double> seconds{}; // of the written clip, when ffprobe told
+    // The key frame a copied clip starts at, as the duration field shows times;
+    // empty for a re-encoded clip.
+    QString copiedFrom{};
 };
 
 // Judges the clip ffmpeg's `run` wrote at `clipPath` for `request`: written

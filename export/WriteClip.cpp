@@ -2,6 +2,7 @@
 
 #include "ClipArguments.h"
 #include "ClipProgress.h"
+#include "CopyArguments.h"
 #include "FfmpegTime.h"
 #include "OutputPlace.h"
 #include "ResourceTool.h"
@@ -131,6 +132,7 @@ ClipVerdict writeClip(const ClipRequest& request, const ClipWriting& writing)
     // The person chose a name; the private one means nothing to them.
     verdict.reason.replace(place->clipPath(), request.outputPath);
     verdict.notChecked.replace(place->clipPath(), request.outputPath);
+    noteCopy(verdict, request, run.output);
     noteShortClip(verdict, request, source, run.output);
     // Stopped while it was checked: the person no longer wants it.
     if (verdict.written && writing.stop.stop_requested())

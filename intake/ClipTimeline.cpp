@@ -103,6 +103,8 @@ void ClipTimeline::moveHandle(std::size_t which, microseconds time, Motion motio
 {
     std::array<microseconds, 2> wanted = times;
     wanted[which] = clampedTime(which, time);
+    if (which == startHandle)
+        wanted[which] = allowedStart(wanted[which]);
     place(wanted, motion);
 }
 
@@ -139,6 +141,14 @@ void ClipTimeline::place(const std::array<microseconds, 2>& wanted, Motion motio
     }
 }
 
+microseconds ClipTimeline::allowedStart(microseconds time) const
+{
+    if (!startOnKeyFrames || !keyFrames.known)
+        return time;
+    const auto after = std::upper_bound(keyFrames.times.begin(), keyFrames.times.end(), time);
+    return after == keyFrames.times.begin() ? microseconds(0) : *std::prev(after);
+}
+
 void ClipTimeline::settleHandles()
 {
     for (std::size_t which : {startHandle, endHandle}) {
@@ -168,7 +178,11 @@ bool ClipTimeline::stepHandle(std::size_t which, const QKeyEvent& key)
     case Qt::Key_Left:
     case Qt::Key_Right: {
         const int direction = key.key() == Qt::Key_Left ? -1 : 1;
-        to = shift ? secondStep(time, direction) : frameStep(time, direction, framesPerSecond());
+        if (which == startHandle && startOnKeyFrames && keyFrames.known)
+            to = keyFrameStep(time, direction, keyFrames.times);
+        else
+            to =
+                shift ? secondStep(time, direction) : frameStep(time, direction, framesPerSecond());
         break;
     }
     case Qt::Key_PageUp:

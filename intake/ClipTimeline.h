@@ -34,6 +34,10 @@ public:
     void setDuration(std::optional<std::chrono::microseconds> duration);
     // What the decoder learnt: the key frames and the frame rate.
     void setVideoFacts(const VideoFacts& facts);
+    // While on, and the key frames are known, the start handle stands only on
+    // key frames: moved, it goes to the key frame at or before where it is
+    // put, and Left and Right step from key frame to key frame.
+    void setStartOnKeyFrames(bool on) { startOnKeyFrames = on; }
     // The clip as the fields say it, shown within the video; nothing is
     // announced.
     void setClip(std::chrono::microseconds start, std::chrono::microseconds end);
@@ -80,10 +84,12 @@ private:
     void place(const std::array<std::chrono::microseconds, 2>& wanted, Motion motion);
     void layoutHandles();
     void announce(std::size_t which);
+    std::chrono::microseconds allowedStart(std::chrono::microseconds time) const;
 
     std::optional<std::chrono::microseconds> duration_;
     KeyFrames keyFrames;
     double framesPerSecond_ = 0;
+    bool startOnKeyFrames = false;
     std::array<std::chrono::microseconds, 2> times{};
     std::array<TimelineHandle*, 2> handles{};
     std::array<bool, 2> moving{}; // shown with a quick picture, not yet at rest
