@@ -166,8 +166,7 @@ int main(int argc, char* argv[])
     const bool runsGiven = options.size() == 2 && options.at(0) == QStringLiteral("--runs");
     const int runs = runsGiven ? options.at(1).toInt() : 7;
     if (runs < 1 || (!runsGiven && !options.isEmpty())) {
-        std::fprintf(stderr, "usage: velborn-bench [--runs N] [--timeline | --copy] | --soak
-");
+        std::fprintf(stderr, "usage: velborn-bench [--runs N] [--timeline | --copy] | --soak\n");
         return 2;
     }
     if (copyOnly) {
