@@ -317,7 +317,7 @@ TEST(CutCommand, ASignalStopsTheCutAndLeavesNothing)
 // The application copied into a prefix of its own, whose tools are stand-ins
 // that run the real ones: ffmpeg notes where the application's standard output
 // leads, says "ffmpeg!" and writes a second of video; ffprobe, once
-// "ffprobe.hold" exists, holds its look until it is killed.
+// "ffprobe.hold" exists, holds its look at the written clip until it is killed.
 class StandInTools : public testing::Test {
 protected:
     void SetUp() override
@@ -330,7 +330,8 @@ protected:
         addScript("ffmpeg", "for out; do :; done; readlink /proc/$PPID/fd/1 > \"$0.out\"\n"
                             "printf 'ffmpeg!'; exec \"$0.real\" -v quiet -y -f lavfi "
                             "-i testsrc=duration=1:size=160x120 \"$out\"");
-        addScript("ffprobe", "[ -e \"$0.hold\" ] && { touch \"$0.held\"; exec sleep 300; }\n"
+        addScript("ffprobe", "case \"$*\" in *-count_packets*) [ -e \"$0.hold\" ] &&\n"
+                             "  { touch \"$0.held\"; exec sleep 300; };; esac\n"
                              "exec \"$0.real\" \"$@\"");
     }
     QString tool(const QString& name) const
