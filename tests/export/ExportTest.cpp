@@ -10,6 +10,7 @@
 #include "TimeCode.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -189,4 +190,22 @@ TEST(ClipVerdict, KeepsAClipWithFramesWhateverItsDurationSays)
         tools.addScript("ffprobe", "cat <<'END'\n" + answer + "\nEND");
         EXPECT_EQ(verdictStatus(judgeClip(request, tools.filePath("clip.h264"), finished)), status);
     }
+}
+
+// An export removes what it wrote through the folder it holds, never by name:
+// a folder that has come to stand under its private folder's name stays.
+TEST(OutputPlace, RemovesNothingThatHasComeToStandUnderItsName)
+{
+    const QTemporaryDir folder;
+    QString error;
+    std::optional<OutputPlace> place = OutputPlace::resolve(folder.filePath("new.mp4"), error);
+    ASSERT_TRUE(place && place->prepare(error)) << error.toStdString();
+    ASSERT_TRUE(writeContents(place->clipPath(), "unfinished"));
+    const QString ours = QFileInfo(QFileInfo(place->clipPath()).path()).canonicalFilePath();
+    ASSERT_TRUE(ours.startsWith(folder.path())) << ours.toStdString();
+    ASSERT_TRUE(QDir(folder.path()).rename(ours, folder.filePath("moved aside")));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(ours)); // someone else's, empty
+    place->discard();
+    EXPECT_TRUE(QFileInfo(ours).isDir());
+    EXPECT_FALSE(QFile::exists(folder.filePath("moved aside/new.mp4")));
 }
