@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 
 #include <unistd.h>
 
@@ -39,15 +40,21 @@ ClipVerdict refusedToCopy(const QString& outputPath, const QString& why)
 ClipVerdict writeClipHearingSignals(const ClipRequest& request, const ClipWriting& writing)
 {
     ClipVerdict verdict;
+    // Hands the verdict over under a lock that ThreadSanitizer sees, as it
+    // cannot see QThread::wait's.
+    std::mutex handOver;
     QThread* writer = QThread::create([&] {
         blockEndingSignals();
-        verdict = writeClip(request, writing);
+        ClipVerdict written = writeClip(request, writing);
+        const std::lock_guard lock(handOver);
+        verdict = std::move(written);
     });
     QObject::connect(writer, &QThread::finished, qApp, &QCoreApplication::quit);
     writer->start();
     QCoreApplication::exec();
     writer->wait(); // a signal stops ffmpeg, so this is short
     delete writer;
+    const std::lock_guard lock(handOver);
     return verdict;
 }
 

@@ -28,6 +28,8 @@ void take(WrittenClip::Stream& stream, const QString& key, const QString& value)
         stream.seconds = secondsOf(value);
     else if (key == u"sample_rate")
         stream.sampleRate = countOf(value);
+    else if (key == u"DISPOSITION:attached_pic" && value == u"1")
+        stream.kind = QStringLiteral("cover"); // a picture beside the sound, not its video
 }
 
 } // namespace
@@ -72,7 +74,7 @@ QStringList streamKindsProbeArguments(const QString& path)
     return {QStringLiteral("-v"),
             QStringLiteral("error"),
             QStringLiteral("-show_entries"),
-            QStringLiteral("stream=codec_type"),
+            QStringLiteral("stream=codec_type:stream_disposition=attached_pic"),
             QStringLiteral("-i"),
             path};
 }

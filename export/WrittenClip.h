@@ -31,7 +31,7 @@ struct WrittenClip {
 QStringList writtenClipProbeArguments(const QString& path);
 
 // ffprobe's command line for the kinds of a file's streams alone, which needs
-// no reading through.
+// no reading through; a cover picture is read as the kind "cover", not video.
 QStringList streamKindsProbeArguments(const QString& path);
 
 // The answer to either command line; lines that are not its keys, such as

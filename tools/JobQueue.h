@@ -7,8 +7,7 @@
 #include <stop_token>
 
 // Jobs handed from the GUI thread to a worker, taken in the order given.
-template <typename Job>
-class JobQueue {
+template <typename Job> class JobQueue {
 public:
     void push(Job job)
     {

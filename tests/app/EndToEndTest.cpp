@@ -242,6 +242,22 @@ TEST_F(ApplicationProcess, AStalledOutputAndAHungProbeHoldNeitherTheWindowNorThe
     EXPECT_TRUE(waitFor([&] { return processesNaming(hung) == 0; }));
 }
 
+// An orderly end that never finishes still ends by the signal, within the
+// promised 1.5 s; the bound here leaves room for a loaded machine.
+TEST_F(ApplicationProcess, AnEndThatCannotFinishStillEndsByTheSignal)
+{
+    ToolFolder tools;
+    tools.addScript("ffprobe", "sleep 30");
+    const QString input = folder.filePath("probed.mp4");
+    start(input, folder.filePath("unused.mp4"), {},
+          {"VELBORN_TEST_TOOLS=" + tools.path(), "VELBORN_TEST_STUCK_END=1"});
+    ASSERT_TRUE(waitFor([&] { return processesNaming(input) == 2; })); // it and its ffprobe
+    ::kill(static_cast<pid_t>(application.processId()), SIGTERM);
+    EXPECT_TRUE(application.waitForFinished(15'000));
+    EXPECT_EQ(std::pair(application.exitStatus(), application.exitCode()),
+              std::pair(QProcess::CrashExit, SIGTERM));
+}
+
 // A real export, stopped from the keyboard once it shows how far it has got:
 // ffmpeg and its unfinished file go. A screen reader can find Stop and press it.
 TEST_F(ApplicationFixture, EscapeStopsARealExportAndLeavesNothingBehind)

@@ -3,7 +3,9 @@
 // presses Save and chooses $VELBORN_TEST_OUTPUT. It then closes the window
 // while the clip is written, or, given $VELBORN_TEST_DROP, waits for the
 // verdict, drops that file and says "answering" on standard error at each of
-// its looks from then on. $VELBORN_TEST_TOOLS stands in for its tools.
+// its looks from then on. $VELBORN_TEST_TOOLS stands in for its tools. Given
+// $VELBORN_TEST_STUCK_END, its orderly end never finishes, as with a worker
+// that never returns.
 #include "Application.h"
 #include "DropView.h"
 #include "ResourceFolder.h"
@@ -61,6 +63,18 @@ void useTheWindow()
 } // namespace
 
 Q_COREAPP_STARTUP_FUNCTION(useTheWindow)
+
+void holdTheEndForever()
+{
+    if (!qEnvironmentVariableIsSet("VELBORN_TEST_STUCK_END"))
+        return;
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
+        for (;;)
+            ::pause();
+    });
+}
+
+Q_COREAPP_STARTUP_FUNCTION(holdTheEndForever)
 
 int main(int argc, char* argv[])
 {

@@ -1,11 +1,16 @@
+#include "ClipRequest.h"
+#include "ClipVerdict.h"
 #include "FfmpegTime.h"
 #include "FieldNumbers.h"
 #include "OutputPlace.h"
+#include "ResourceTool.h"
 #include "SameFile.h"
+#include "StatusText.h"
 #include "TestSupport.h"
 #include "TimeCode.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -162,4 +167,45 @@ TEST(FfmpegTime, TakesWhatFfmpegsDurationParserTakes)
         EXPECT_EQ(whyFfmpegRefusesTime(timeCode), why) << timeCode;
     EXPECT_EQ(shownTimeCode("99999999:00:00.00") + ' ' + shownTimeCode("00:00:01.50"),
               "99999999:00:00 00:00:01.50");
+}
+
+// What ffprobe finds in a clip ffmpeg finished, as the verdict puts it: a raw
+// stream whose length it cannot tell is kept, its duration unknown.
+TEST(ClipVerdict, KeepsAClipWithFramesWhateverItsDurationSays)
+{
+    const auto lookSays = [](const QString& duration) {
+        return "[STREAM]\ncodec_type=video\nnb_read_packets=25\nduration=" + duration +
+               "\n[/STREAM]\n[FORMAT]\nduration=" + duration + "\n[/FORMAT]";
+    };
+    const std::pair<QString, QString> cases[] = {
+        {lookSays("N/A"), "Written: clip.h264, duration unknown"},
+        {lookSays("1.000000"), "Written: clip.h264, 0:00:01.0"}};
+    ToolRun finished;
+    finished.end = ToolEnd::Exited;
+    finished.exitCode = 0;
+    ClipRequest request;
+    request.outputPath = "/clips/clip.h264";
+    for (const auto& [answer, status] : cases) {
+        ToolFolder tools;
+        tools.addScript("ffprobe", "cat <<'END'\n" + answer + "\nEND");
+        EXPECT_EQ(verdictStatus(judgeClip(request, tools.filePath("clip.h264"), finished)), status);
+    }
+}
+
+// An export removes what it wrote through the folder it holds, never by name:
+// a folder that has come to stand under its private folder's name stays.
+TEST(OutputPlace, RemovesNothingThatHasComeToStandUnderItsName)
+{
+    const QTemporaryDir folder;
+    QString error;
+    std::optional<OutputPlace> place = OutputPlace::resolve(folder.filePath("new.mp4"), error);
+    ASSERT_TRUE(place && place->prepare(error)) << error.toStdString();
+    ASSERT_TRUE(writeContents(place->clipPath(), "unfinished"));
+    const QString ours = QFileInfo(QFileInfo(place->clipPath()).path()).canonicalFilePath();
+    ASSERT_TRUE(ours.startsWith(folder.path())) << ours.toStdString();
+    ASSERT_TRUE(QDir(folder.path()).rename(ours, folder.filePath("moved aside")));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(ours)); // someone else's, empty
+    place->discard();
+    EXPECT_TRUE(QFileInfo(ours).isDir());
+    EXPECT_FALSE(QFile::exists(folder.filePath("moved aside/new.mp4")));
 }
