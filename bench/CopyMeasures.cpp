@@ -5,6 +5,7 @@
 #include "LaunchedWindow.h"
 #include "Measures.h"
 #include "TimeCode.h"
+#include "WrittenClip.h"
 
 #include <QDir>
 #include <QFileInfo>
