@@ -16,7 +16,12 @@ FrameSource::FrameSource(QObject* parent)
 
 FrameSource::~FrameSource()
 {
+    {
+        const std::lock_guard lock(mutex);
+        stopping = true;
+    }
     worker.request_stop();
+    workWaiting.notify_one();
     worker.join();
 }
 
@@ -56,13 +61,14 @@ void FrameSource::drop(std::size_t lane)
 }
 
 // A video to open comes first; the lanes take turns.
-std::optional<FrameSource::Work> FrameSource::nextWork(const std::stop_token& ending)
+std::optional<FrameSource::Work> FrameSource::nextWork()
 {
     std::unique_lock lock(mutex);
-    const auto anything = [this] {
-        return toOpen || std::any_of(asks.begin(), asks.end(), [](const auto& a) { return a; });
-    };
-    if (!workWaiting.wait(lock, ending, anything))
+    workWaiting.wait(lock, [this] {
+        return stopping || toOpen ||
+               std::any_of(asks.begin(), asks.end(), [](const auto& a) { return a; });
+    });
+    if (stopping)
         return std::nullopt;
     if (toOpen) {
         Work work = *toOpen;
@@ -85,7 +91,7 @@ void FrameSource::workInTurn(const std::stop_token& ending)
 {
     blockEndingSignals();
     ::pthread_setname_np(::pthread_self(), "frames");
-    while (const std::optional<Work> work = nextWork(ending)) {
+    while (const std::optional<Work> work = nextWork()) {
         if (const auto* path = std::get_if<std::pair<QString, quint64>>(&*work))
             openVideo(path->first, path->second);
         else if (const auto* asked = std::get_if<std::pair<std::size_t, Ask>>(&*work))

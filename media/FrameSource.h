@@ -65,7 +65,7 @@ private:
     using Answer = std::variant<Opened, Framed>;
     using Work = std::variant<std::pair<QString, quint64>, std::pair<std::size_t, Ask>>;
 
-    std::optional<Work> nextWork(const std::stop_token& ending);
+    std::optional<Work> nextWork();
     void workInTurn(const std::stop_token& ending);
     void openVideo(const QString& path, quint64 request);
     void decodeFrame(std::size_t lane, const Ask& ask, const std::stop_token& ending);
@@ -79,7 +79,10 @@ private:
 
     // Shared with the worker.
     std::mutex mutex; // of what follows, up to the worker
-    std::condition_variable_any workWaiting;
+    // A plain condition variable with a flag of our own: ThreadSanitizer
+    // follows its waits, which it does not in the stop-token wait.
+    std::condition_variable workWaiting;
+    bool stopping = false;
     std::optional<std::pair<QString, quint64>> toOpen;
     std::array<std::optional<Ask>, laneCount> asks;
     std::array<std::atomic<quint64>, laneCount> wanted{}; // each lane's newest request
