@@ -35,6 +35,7 @@ public:
     // cleared or replaced. Screen readers hear what is shown.
     void showFrames(const ClipFrames& frames);
     void clearFrames();
+    const std::optional<ClipFrames>& shownFrames() const { return frames; }
     // The most device pixels a frame can be shown at, for the area's size now.
     QSize framePixelSize() const;
 

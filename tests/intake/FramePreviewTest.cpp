@@ -1,5 +1,6 @@
 #include "FramePreview.h"
 #include "DropView.h"
+#include "MediaClips.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -59,4 +60,40 @@ TEST(FramePreview, ShowsTheClipsFramesAndSaysWhereThereIsNoPicture)
     EXPECT_TRUE(described("No picture at 0:00:00.0 and 0:00:01.0"));
     ASSERT_EQ(opened.size(), 2U);
     EXPECT_FALSE(opened[1].opened);
+}
+
+// The end frame belongs to the clip: the last frame before start + length, or
+// the video's last when the end lies past it; never the frame after the clip.
+TEST(FramePreview, TheEndFrameIsTheClipsOwnLast)
+{
+    const QString video = mediaClips().everyTwoSeconds; // 24 frames a second, 10 s
+    DropView view;
+    view.resize(400, 300);
+    FramePreview preview;
+    preview.setView(&view);
+    preview.showVideo(video, clipTimes(0, 2));
+    preview.setDuration("0:00:10.0");
+    struct Row {
+        int start;
+        int length;
+        QString end;   // as the drop area names it
+        double inside; // the clip's last frame
+        double after;  // the first frame past the clip, or a second before its last
+    };
+    const Row rows[] = {
+        {0, 1, "0:00:01.0", 23 / 24.0, 1.0},
+        {3, 4, "0:00:07.0", 167 / 24.0, 7.0},
+        {8, 5, "0:00:10.0", 239 / 24.0, 215 / 24.0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.end.toStdString());
+        preview.setClipTimes(clipTimes(row.start, row.length));
+        const QString shown =
+            QString("Frames at 0:00:%1.0 and %2").arg(row.start, 2, 10, QChar('0')).arg(row.end);
+        ASSERT_TRUE(waitFor([&] { return view.accessibleDescription() == shown; }));
+        const QImage end = view.shownFrames()->last.picture;
+        const double inside = psnr(end, ffmpegFrame(video, secondsAt(row.inside), end.size()));
+        EXPECT_GT(inside, 40);
+        EXPECT_GT(inside, psnr(end, ffmpegFrame(video, secondsAt(row.after), end.size())) + 10);
+    }
 }
