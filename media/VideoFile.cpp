@@ -15,17 +15,18 @@ using std::chrono::microseconds;
 namespace {
 
 constexpr AVRational microsecondUnits{1, 1'000'000};
-// Two GOPs of 2 s at 30 frames a second, at the size the drop area shows them.
-constexpr std::size_t cacheBytes = 24 * 1024 * 1024;
+// A GOP of 2 s at 30 frames a second, at the size the drop area shows them.
+constexpr std::size_t cacheBytes = 12 * 1024 * 1024;
 // The frames decoded on the way to a time are kept from this far before it:
 // a dozen frames to step back through, without scaling a whole GOP on the way.
 constexpr microseconds keptSpan{500'000};
 // A time this far past the last frame decoded is reached by decoding on,
 // cheaper than going back to a key frame.
 constexpr microseconds onwardReach{2'000'000};
-// Two, so that frame threads keep both cores busy; more would only add delay
-// and memory on a small machine.
-constexpr int decodingThreads = 2;
+// One: a second frame thread holds its own 1080p pictures (some 11 MiB more)
+// and gained nothing measurable on two cores, which the GUI thread and
+// ffprobe share with the decoder.
+constexpr int decodingThreads = 1;
 
 void silenceLibraries()
 {
