@@ -2,6 +2,7 @@
 #include "ApplicationFixture.h"
 #include "CopyChecks.h"
 
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QStandardPaths>
 
@@ -13,10 +14,15 @@
 
 namespace {
 
-// Every entry under `folder`: a file's mode and bytes, or where a link leads.
-std::map<QString, QByteArray> everythingIn(const QString& folder)
+QString checksum(const QString& path)
 {
-    std::map<QString, QByteArray> found;
+    return QCryptographicHash::hash(contentsOf(path), QCryptographicHash::Md5).toHex();
+}
+
+// Every entry under `folder`: a file's mode and checksum, or where a link leads.
+std::map<QString, QString> everythingIn(const QString& folder)
+{
+    std::map<QString, QString> found;
     QDirIterator entries(folder,
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                          QDirIterator::Subdirectories);
@@ -26,10 +32,10 @@ std::map<QString, QByteArray> everythingIn(const QString& folder)
         struct stat mode = {};
         ::lstat(QFile::encodeName(path).constData(), &mode);
         found[path.mid(folder.size() + 1)] =
-            entry.isSymLink() ? "-> " + QFile::encodeName(entry.symLinkTarget())
-            : entry.isDir()   ? QByteArray("folder")
-            : entry.isFile()  ? QByteArray::number(mode.st_mode & 07777, 8) + ' ' + contentsOf(path)
-                              : QByteArray("other");
+            entry.isSymLink() ? "-> " + entry.symLinkTarget()
+            : entry.isDir()   ? QStringLiteral("folder")
+            : entry.isFile()  ? QString::number(mode.st_mode & 07777, 8) + ' ' + checksum(path)
+                              : QStringLiteral("other");
     }
     return found;
 }
@@ -103,17 +109,17 @@ TEST(CutCommand, TheFileSystemAloneSaysWhereTheClipGoes)
         const QTemporaryDir folder;
         const QDir root(folder.path());
         makeTree(root, video);
-        std::map<QString, QByteArray> expected = everythingIn(root.path());
+        std::map<QString, QString> expected = everythingIn(root.path());
         const Outcome made =
             runToEnd(VELBORN_APP, QStringList{"--start", "0.5", "--length", "1"} + arguments,
                      root.filePath("home"));
         EXPECT_EQ(std::pair(made.exitCode, made.verdict()), std::pair(exitCode, verdict));
-        std::map<QString, QByteArray> found = everythingIn(root.path());
+        std::map<QString, QString> found = everythingIn(root.path());
         if (!clipAt.isEmpty()) {
             EXPECT_EQ(probeMediaFacts(root.filePath(clipAt)), written) << clipAt.toStdString();
             // A replaced file's permission bits but not its set-id ones; else 0666 less umask.
-            const QByteArray mode = expected.count(clipAt) ? expected[clipAt].split(' ')[0].right(3)
-                                                           : QByteArray::number(newFileMode(), 8);
+            const QString mode = expected.count(clipAt) ? expected[clipAt].split(' ')[0].right(3)
+                                                        : QString::number(newFileMode(), 8);
             EXPECT_TRUE(found[clipAt].startsWith(mode + ' ')) << clipAt.toStdString();
             expected[clipAt] = found[clipAt];
         }
@@ -135,7 +141,7 @@ TEST(CutCommand, AnotherUserCannotSteerTheClip)
         ::chmod(QFile::encodeName(root.filePath(name)).constData(), mode_t(mode));
     ASSERT_TRUE(writeContents(root.filePath("ours/clip.mp4"), "a clip of mine"));
     ASSERT_TRUE(makeTestClip(root.filePath("long.mpg"), 4.0, "640x360"));
-    const std::map<QString, QByteArray> ours = everythingIn(root.filePath("ours"));
+    const std::map<QString, QString> ours = everythingIn(root.filePath("ours"));
     const QString swapper = R"sh(cd "$0" || exit 1; i=0
 while [ $i -lt 200000 ] && [ ! -e stop ]; do i=$((i+1))
   for d in .velborn-unfinished-??????; do
@@ -231,10 +237,10 @@ TEST(CutCommand, CutsAsTheWindowWouldAndReplacesNothingUnasked)
          {R"sh(exec "$0" --start 0 --length 1 --output "$(printf 'caf\351')" in.mp4)sh",
           R"sh(mkdir "$(printf 'caf\351')" && cd "$(printf 'caf\351')" &&
                exec "$0" --start 0 --length 1 --output x.mp4 /dev/null)sh"}) {
-        const std::map<QString, QByteArray> unchanged = everythingIn(folder.path());
+        const std::map<QString, QString> unchanged = everythingIn(folder.path());
         const Outcome made = runToEnd("/bin/sh", {"-c", script, VELBORN_APP}, folder.path());
         EXPECT_EQ(made.exitCode, 2) << made.errors.toStdString();
-        std::map<QString, QByteArray> after = everythingIn(folder.path());
+        std::map<QString, QString> after = everythingIn(folder.path());
         after.erase(QString::fromUtf8("caf\xef\xbf\xbd")); // the working folder the script made
         EXPECT_EQ(after, unchanged) << script;
     }
