@@ -38,6 +38,41 @@ inline int processesNaming(const QString& path)
     return pgrep.waitForFinished() ? pgrep.readAll().trimmed().toInt() : -1;
 }
 
+// Starts `program` in `folder` as a script would, with no display.
+inline void startInFolder(QProcess& process, const QString& program, const QStringList& arguments,
+                          const QString& folder)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+}
+
+// The signal that ended `process`; 0 for an exit with 0, -1 for any other exit.
+inline int endingSignal(const QProcess& process)
+{
+    const int code = process.exitCode();
+    return process.exitStatus() == QProcess::CrashExit ? code : code == 0 ? 0 : -1;
+}
+
+// A run as above: its exit code (-1 for a signal) and standard error.
+struct Outcome {
+    int exitCode = -1;
+    QString errors;
+    QString verdict() const { return errors.trimmed().section('\n', -1); }
+};
+
+inline Outcome runToEnd(const QString& program, const QStringList& arguments, const QString& folder)
+{
+    QProcess process;
+    startInFolder(process, program, arguments, folder);
+    process.waitForFinished(120'000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
 // The application, not shown. Its ffprobe gives the file's name as seconds; its
 // ffmpeg has no frames to show, saves a clip's arguments in "ffmpeg.args", and
 // for "wait…" waits for "ffmpeg.go".

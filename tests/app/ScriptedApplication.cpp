@@ -1,11 +1,8 @@
-// The application as main() runs it, on the file its command line names, used
-// as a person would: once the duration shows, it asks for the whole file,
-// presses Save and chooses $VELBORN_TEST_OUTPUT. It then closes the window
-// while the clip is written, or, given $VELBORN_TEST_DROP, waits for the
-// verdict, drops that file and says "answering" on standard error at each of
-// its looks from then on. $VELBORN_TEST_TOOLS stands in for its tools. Given
-// $VELBORN_TEST_STUCK_END, its orderly end never finishes, as with a worker
-// that never returns.
+// The application used as a person would: once the duration shows, it saves
+// the whole file to $VELBORN_TEST_OUTPUT, then closes the window mid-write or,
+// given $VELBORN_TEST_DROP, drops that file after the verdict and says
+// "answering" on standard error at each look. $VELBORN_TEST_TOOLS stands in
+// for its tools; $VELBORN_TEST_STUCK_END keeps its orderly end from finishing.
 #include "Application.h"
 #include "DropView.h"
 #include "ResourceFolder.h"
@@ -58,23 +55,16 @@ void useTheWindow()
             lookAt(*window, saved, dropped);
     });
     poll->start(20);
+    if (qEnvironmentVariableIsSet("VELBORN_TEST_STUCK_END"))
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
+            for (;;)
+                ::pause();
+        });
 }
 
 } // namespace
 
 Q_COREAPP_STARTUP_FUNCTION(useTheWindow)
-
-void holdTheEndForever()
-{
-    if (!qEnvironmentVariableIsSet("VELBORN_TEST_STUCK_END"))
-        return;
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
-        for (;;)
-            ::pause();
-    });
-}
-
-Q_COREAPP_STARTUP_FUNCTION(holdTheEndForever)
 
 int main(int argc, char* argv[])
 {

@@ -7,9 +7,7 @@
 // 2 s, as cameras write them, and a sine tone; with B-frames or without.
 bool makeKeyFrameClip(const QString& path, double seconds, bool bFrames);
 
-// Checks that `clip` is a copy of `source`'s streams from the key frame at
-// `keyFrame` seconds (from the source's start) on: its video packets are the
-// source's from that key frame's on, its first frame is that key frame whether
-// or not edit lists are read, and it lasts `seconds`, to within the frames a
-// cut by decoding time adds.
+// Checks that `clip` holds `source`'s video packets from the key frame at
+// `keyFrame` s on, shows that frame first with or without edit lists, and
+// lasts about `seconds`.
 void expectCopiedFrom(const QString& source, const QString& clip, double keyFrame, double seconds);
