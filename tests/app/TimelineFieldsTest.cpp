@@ -1,7 +1,6 @@
 #include "ApplicationFixture.h"
 #include "TimelineHandle.h"
 
-using std::chrono::microseconds;
 using TimelineFieldsTest = ApplicationFixture;
 
 const auto at = secondsAt;

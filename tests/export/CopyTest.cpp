@@ -14,6 +14,23 @@
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
 
+namespace {
+
+// Keep quality: `input`'s streams copied from `start` for `length`.
+ClipRequest copyRequest(const QString& input, const QString& start, const QString& length,
+                        const QString& output)
+{
+    ClipRequest request;
+    request.inputPath = input;
+    request.startTime = start;
+    request.duration = length;
+    request.outputPath = output;
+    request.copyStreams = true;
+    return request;
+}
+
+} // namespace
+
 // Key frames at 0.5 s and 2.5 s: the start asked for, the key frame the copy
 // starts at, and the field texts that show it.
 TEST(KeyFrameSnap, StartsAtTheKeyFrameAtOrBeforeAndKeepsTheEnd)
@@ -40,15 +57,8 @@ TEST(CopyClip, IsTheSourcesPacketsFromTheKeyFrameAtOrBeforeTheStart)
     const QTemporaryDir folder;
     for (const QString name : {"plain.mp4", "reordered.mp4", "reordered.mkv"}) {
         SCOPED_TRACE(name.toStdString());
-        ClipRequest request{0,
-                            "00:00:05.00",
-                            folder.filePath(name),
-                            "00:00:03.00",
-                            folder.filePath(name + " clip.mp4"),
-                            {},
-                            {},
-                            {},
-                            false};
+        ClipRequest request = copyRequest(folder.filePath(name), "00:00:05.00", "00:00:03.00",
+                                          folder.filePath(name + " clip.mp4"));
         ASSERT_TRUE(makeKeyFrameClip(request.inputPath, 12.0, name.startsWith("reordered")));
         ASSERT_EQ(copyFromKeyFrame(request), std::nullopt);
         const std::optional<TimeTexts> start = timeTextsOf(request.startTime);
@@ -74,15 +84,8 @@ TEST(CopyClip, IsTheSourcesPacketsFromTheKeyFrameAtOrBeforeTheStart)
 TEST(CopyClip, ThatTheContainerCannotHoldIsNotWrittenAndSaysToReEncode)
 {
     const QTemporaryDir folder;
-    const ClipRequest request{0,
-                              "00:00:00.00",
-                              folder.filePath("pcm.mkv"),
-                              "00:00:01.00",
-                              folder.filePath("clip.mp4"),
-                              {},
-                              {},
-                              {},
-                              true};
+    const ClipRequest request = copyRequest(folder.filePath("pcm.mkv"), "00:00:00.00",
+                                            "00:00:01.00", folder.filePath("clip.mp4"));
     QProcess::execute(VELBORN_BUILD_RESOURCE_DIR "/ffmpeg",
                       {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=160x120:duration=2", "-f",
                        "lavfi", "-i", "sine=duration=2", "-c:a", "pcm_s16le", request.inputPath});
