@@ -1,18 +1,9 @@
 #include "ApplicationFixture.h"
-#include "ClipFields.h"
 #include "TimelineHandle.h"
 
-using std::chrono::microseconds;
 using TimelineFieldsTest = ApplicationFixture;
 
-namespace {
-
-microseconds at(double seconds)
-{
-    return microseconds(static_cast<long long>(seconds * 1e6 + 0.5));
-}
-
-} // namespace
+const auto at = secondsAt;
 
 // The start fields hold the start and the length fields the end less the
 // start, normalised, to the microsecond; the fields typed move the handles.
@@ -49,16 +40,4 @@ TEST_F(TimelineFieldsTest, TheFieldsFollowTheHandlesWithCarriesAndTheHandlesFoll
     // The export reads what the handles wrote.
     QTest::keyClick(&end, Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_EQ(seen().last(), "0|1|15|25|0|1|29|75");
-}
-
-TEST(ClipFields, TimesAreWrittenAsNormalisingWritesThem)
-{
-    const std::pair<microseconds, TimeTexts> cases[] = {
-        {at(0), {"0", "0", "0", "0"}},
-        {at(59.5), {"0", "0", "59", "5"}},
-        {at(3725.041667), {"1", "2", "5", "041667"}},
-        {microseconds(-5), {"0", "0", "0", "0"}},
-    };
-    for (const auto& [time, texts] : cases)
-        EXPECT_EQ(fieldTextsOf(time), texts) << time.count();
 }

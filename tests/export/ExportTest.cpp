@@ -42,11 +42,11 @@ TEST(TimeCode, CarriesSixtiesWritesThemBackAndPadsToTwoCharacters)
                 &fields[i], &QLineEdit::textChanged,
                 [&written, i](const QString& text) { written += "hmsf"[i] + text + ' '; });
         }
+        SCOPED_TRACE(timeCode);
+        EXPECT_EQ(timeOfTexts(typed), std::chrono::milliseconds(milliseconds));
         EXPECT_EQ(timeCodeOfTexts(typed), QString::fromUtf8(timeCode));
-        EXPECT_EQ(timeOfTexts(typed), std::chrono::milliseconds(milliseconds)) << timeCode;
-        EXPECT_EQ(timeCodeFromFields({&fields[0], &fields[1], &fields[2], &fields[3]}),
-                  QString::fromUtf8(timeCode));
-        EXPECT_EQ(written, writes) << timeCode;
+        EXPECT_EQ(timeCodeFromFields({&fields[0], &fields[1], &fields[2], &fields[3]}) + written,
+                  QString::fromUtf8(timeCode) + writes);
     }
     // clang-format off
     const std::pair<const char*, std::int32_t> numbers[] = {{"", 0}, {" \t7", 7}, {"+8", 8}, {"-12ab", -12},
@@ -61,30 +61,27 @@ TEST(TimeCode, CarriesSixtiesWritesThemBackAndPadsToTwoCharacters)
 // program puts there meanwhile is left as it is. Nothing else is left.
 TEST(OutputPlace, ReplacesOnlyTheFileThatWasThereWhenTheExportBegan)
 {
-    const struct {
-        const char* before;
-        const char* meanwhile; // "new" takes the name as a new file
-        bool committed;
-        const char* after;
-    } cases[] = {{nullptr, nullptr, true, "clip"},
-                 {nullptr, "theirs", false, "theirs"},
-                 {"old", nullptr, true, "clip"},
-                 {"old", "theirs", true, "clip"},
-                 {"old", "new", false, "new"}};
+    // Before, meanwhile ("new" takes the name as a new file), committed, after.
+    // clang-format off
+    const std::tuple<const char*, const char*, bool, const char*> cases[] = {
+        {nullptr, nullptr, true, "clip"}, {nullptr, "theirs", false, "theirs"}, {"old", nullptr, true, "clip"},
+        {"old", "theirs", true, "clip"}, {"old", "new", false, "new"}};
+    // clang-format on
     for (const auto& [before, meanwhile, committed, after] : cases) {
+        SCOPED_TRACE(std::string(before ? before : "-") + " " + (meanwhile ? meanwhile : "-"));
         const QTemporaryDir folder;
         const QString chosen = folder.filePath("chosen.mp4");
         ASSERT_TRUE(!before || writeContents(chosen, before));
         ::chmod(QFile::encodeName(chosen).constData(), 06741);
         QString error;
         std::optional<OutputPlace> place = OutputPlace::resolve(chosen, error);
-        ASSERT_TRUE(place && place->prepare(error)) << error.toStdString();
-        ASSERT_TRUE(writeContents(place->clipPath(), "clip"));
-        if (meanwhile && QByteArray(meanwhile) == "new")
+        ASSERT_TRUE(place && place->prepare(error) && writeContents(place->clipPath(), "clip"))
+            << error.toStdString();
+        if (meanwhile && meanwhile == std::string_view("new"))
             QFile::remove(chosen);
         ASSERT_TRUE(!meanwhile || writeContents(chosen, meanwhile));
         EXPECT_EQ(place->commit(error), committed) << error.toStdString();
-        EXPECT_EQ(contentsOf(chosen), after) << (before ? before : "-");
+        EXPECT_EQ(contentsOf(chosen), after);
         EXPECT_EQ(
             QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{"chosen.mp4"});
@@ -140,11 +137,11 @@ TEST(OutputPlace, RemovesOnlyLeftoversWhoseWriterIsGone)
 // Unicode form.
 TEST(SameFile, TwoSpellingsAreOneNameWhereCaseAndFormAreIgnored)
 {
+    // clang-format off
     const std::tuple<QString, QString, bool> cases[] = {
-        {"/m/V.MP4", "/m/v.mp4", true},
-        {"/m/caf\u00e9.mp4", "/m/CAFE\u0301.mp4", true},
-        {"/m/v.mp4", "/n/v.mp4", false},
-        {"/m/v.mp4", "/m/v.mp4 ", false}};
+        {"/m/V.MP4", "/m/v.mp4", true}, {"/m/caf\u00e9.mp4", "/m/CAFE\u0301.mp4", true},
+        {"/m/v.mp4", "/n/v.mp4", false}, {"/m/v.mp4", "/m/v.mp4 ", false}};
+    // clang-format on
     for (const auto& [first, second, one] : cases)
         EXPECT_EQ(spellOneName(first, second), one) << first.toStdString();
 }
@@ -173,22 +170,18 @@ TEST(FfmpegTime, TakesWhatFfmpegsDurationParserTakes)
 // stream whose length it cannot tell is kept, its duration unknown.
 TEST(ClipVerdict, KeepsAClipWithFramesWhateverItsDurationSays)
 {
-    const auto lookSays = [](const QString& duration) {
-        return "[STREAM]\ncodec_type=video\nnb_read_packets=25\nduration=" + duration +
-               "\n[/STREAM]\n[FORMAT]\nduration=" + duration + "\n[/FORMAT]";
-    };
-    const std::pair<QString, QString> cases[] = {
-        {lookSays("N/A"), "Written: clip.h264, duration unknown"},
-        {lookSays("1.000000"), "Written: clip.h264, 0:00:01.0"}};
-    ToolRun finished;
-    finished.end = ToolEnd::Exited;
-    finished.exitCode = 0;
+    const ToolRun finished{ToolEnd::Exited, 0, {}, {}};
     ClipRequest request;
     request.outputPath = "/clips/clip.h264";
-    for (const auto& [answer, status] : cases) {
+    for (const QString duration : {"N/A", "1.000000"}) {
         ToolFolder tools;
-        tools.addScript("ffprobe", "cat <<'END'\n" + answer + "\nEND");
-        EXPECT_EQ(verdictStatus(judgeClip(request, tools.filePath("clip.h264"), finished)), status);
+        const QString stream = "[STREAM]\ncodec_type=video\nnb_read_packets=25\nduration=";
+        tools.addScript("ffprobe", "cat <<'END'\n" + stream + duration +
+                                       "\n[/STREAM]\n[FORMAT]\nduration=" + duration +
+                                       "\n[/FORMAT]\nEND");
+        EXPECT_EQ(verdictStatus(judgeClip(request, tools.filePath("clip.h264"), finished)),
+                  duration == "N/A" ? "Written: clip.h264, duration unknown"
+                                    : "Written: clip.h264, 0:00:01.0");
     }
 }
 

@@ -7,13 +7,11 @@
 #include <gtest/gtest.h>
 
 using std::chrono::microseconds;
+using Motion = ClipTimeline::Motion;
 
 namespace {
 
-microseconds at(double seconds)
-{
-    return microseconds(static_cast<long long>(seconds * 1e6 + 0.5));
-}
+const auto at = secondsAt;
 
 // The time of frame k of a video at 24 frames a second, to the microsecond above.
 microseconds frame(long long k)
@@ -21,15 +19,10 @@ microseconds frame(long long k)
     return microseconds((k * 1'000'000 + 23) / 24);
 }
 
-struct Moved {
-    std::size_t which;
-    microseconds time;
-    ClipTimeline::Motion motion;
-    bool operator==(const Moved&) const = default;
-};
+using Moved = std::tuple<std::size_t, microseconds, Motion>;
 
 // A 10 s video at 24 frames a second, a key frame every 2 s, the clip from
-// 1 s to 5 s, on a bar 400 pixels wide: 25 ms a pixel.
+// 1 s to 5 s, on a bar 400 pixels wide: 25 ms a pixel. Handle 0 is the start.
 class TimelineTest : public testing::Test {
 protected:
     TimelineTest()
@@ -40,16 +33,23 @@ protected:
         timeline.setVideoFacts({true, {true, {at(0), at(2), at(4), at(6), at(8)}}, 24});
         timeline.setClip(at(1), at(5));
         QObject::connect(&timeline, &ClipTimeline::handleMoved,
-                         [this](std::size_t which, microseconds time, ClipTimeline::Motion motion) {
-                             moves.push_back({which, time, motion});
-                         });
+                         [this](auto... moved) { moves.emplace_back(moved...); });
     }
     std::array<microseconds, 2> times() const
     {
-        return {timeline.handleTime(ClipTimeline::startHandle),
-                timeline.handleTime(ClipTimeline::endHandle)};
+        return {timeline.handleTime(0), timeline.handleTime(1)};
     }
     QPoint atTime(microseconds time) const { return {timeline.xOfTime(time), 15}; }
+    void drag(QPoint from, QPoint to)
+    {
+        QTest::mousePress(&timeline, Qt::LeftButton, {}, from);
+        QTest::mouseMove(&timeline, to);
+        QTest::mouseRelease(&timeline, Qt::LeftButton, {}, to);
+    }
+    void key(std::size_t which, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(timeline.handle(which), key, modifiers);
+    }
 
     ClipTimeline timeline;
     std::vector<Moved> moves;
@@ -61,47 +61,31 @@ protected:
 // video's ends and a frame short of the other handle.
 TEST_F(TimelineTest, KeysOnAHandleStepByFramesSecondsAndKeyFrames)
 {
-    const Qt::KeyboardModifiers none;
-    const struct {
-        std::size_t handle;
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        microseconds expected;
-    } steps[] = {
-        {0, Qt::Key_Right, none, frame(25)},
-        {0, Qt::Key_Right, none, frame(26)},
-        {0, Qt::Key_Left, none, frame(25)},
-        {0, Qt::Key_Left, none, frame(24)},
-        {0, Qt::Key_Left, none, frame(23)},
-        {0, Qt::Key_Right, Qt::ShiftModifier, at(1)},
-        {0, Qt::Key_Right, Qt::ShiftModifier, at(2)},
-        {0, Qt::Key_Left, Qt::ShiftModifier, at(1)},
-        {0, Qt::Key_PageDown, none, at(2)},
+    const Qt::KeyboardModifiers none, shift = Qt::ShiftModifier;
+    const Qt::Key left = Qt::Key_Left, right = Qt::Key_Right, up = Qt::Key_PageUp;
+    // clang-format off
+    const std::tuple<std::size_t, Qt::Key, Qt::KeyboardModifiers, microseconds> steps[] = {
+        {0, right, none, frame(25)}, {0, right, none, frame(26)}, {0, left, none, frame(25)},
+        {0, left, none, frame(24)}, {0, left, none, frame(23)}, {0, right, shift, at(1)},
+        {0, right, shift, at(2)}, {0, left, shift, at(1)}, {0, Qt::Key_PageDown, none, at(2)},
         {0, Qt::Key_PageDown, none, at(4)},
         {0, Qt::Key_PageDown, none, frame(119)}, // the key frame at 6 s is past the end
-        {0, Qt::Key_PageUp, none, at(4)},
-        {0, Qt::Key_Home, none, at(0)},
-        {0, Qt::Key_Left, none, at(0)},
+        {0, up, none, at(4)}, {0, Qt::Key_Home, none, at(0)}, {0, left, none, at(0)},
         {0, Qt::Key_End, none, frame(119)},
         {1, Qt::Key_Home, none, at(5)}, // a frame after the start
-        {1, Qt::Key_End, none, at(10)},
-        {1, Qt::Key_Right, none, at(10)},
-        {1, Qt::Key_Left, none, frame(239)},
-        {1, Qt::Key_PageUp, none, at(8)},
-        {1, Qt::Key_PageUp, none, at(6)},
-        {1, Qt::Key_PageUp, none, at(5)}, // the start is a frame before
-        {1, Qt::Key_Left, Qt::ShiftModifier, at(5)},
-    };
-    for (const auto& step : steps) {
-        TimelineHandle& handle = *timeline.handle(step.handle);
-        QTest::keyClick(&handle, step.key, step.modifiers);
-        EXPECT_EQ(timeline.handleTime(step.handle), step.expected)
-            << step.handle << " "
-            << QKeySequence(step.key | step.modifiers).toString().toStdString();
+        {1, Qt::Key_End, none, at(10)}, {1, right, none, at(10)}, {1, left, none, frame(239)},
+        {1, up, none, at(8)}, {1, up, none, at(6)},
+        {1, up, none, at(5)}, // the start is a frame before
+        {1, left, shift, at(5)}};
+    // clang-format on
+    for (const auto& [which, pressed, modifiers, expected] : steps) {
+        key(which, pressed, modifiers);
+        EXPECT_EQ(timeline.handleTime(which), expected)
+            << which << " " << QKeySequence(pressed | modifiers).toString().toStdString();
     }
     // Every step asked for its exact frame at once.
     EXPECT_TRUE(std::all_of(moves.begin(), moves.end(), [](const Moved& move) {
-        return move.motion == ClipTimeline::Motion::Settled;
+        return std::get<2>(move) == Motion::Settled;
     }));
 }
 
@@ -109,31 +93,26 @@ TEST_F(TimelineTest, KeysOnAHandleStepByFramesSecondsAndKeyFrames)
 // exact one where it rests.
 TEST_F(TimelineTest, AHeldKeyMovesQuicklyAndSettlesWhenLetGo)
 {
-    TimelineHandle& start = *timeline.handle(ClipTimeline::startHandle);
     for (int repeat = 0; repeat < 3; ++repeat) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
-        QCoreApplication::sendEvent(&start, &press);
+        QCoreApplication::sendEvent(timeline.handle(0), &press);
     }
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
-    QCoreApplication::sendEvent(&start, &release);
-    const auto moving = ClipTimeline::Motion::Moving;
-    EXPECT_EQ(moves, (std::vector<Moved>{{0, frame(25), moving},
-                                         {0, frame(26), moving},
-                                         {0, frame(27), moving},
-                                         {0, frame(27), ClipTimeline::Motion::Settled}}));
+    QCoreApplication::sendEvent(timeline.handle(0), &release);
+    EXPECT_EQ(moves, (std::vector<Moved>{{0, frame(25), Motion::Moving},
+                                         {0, frame(26), Motion::Moving},
+                                         {0, frame(27), Motion::Moving},
+                                         {0, frame(27), Motion::Settled}}));
 }
 
 // A handle is dragged; the range drags both; a click on the bar moves the
 // nearer handle there. Times fall on frames, and the handles never cross.
 TEST_F(TimelineTest, TheMouseDragsAHandleOrTheRangeAndAClickMovesTheNearerHandle)
 {
-    QTest::mousePress(&timeline, Qt::LeftButton, {}, atTime(at(1)));
-    QTest::mouseMove(&timeline, atTime(at(3)));
-    QTest::mouseRelease(&timeline, Qt::LeftButton, {}, atTime(at(3)));
+    drag(atTime(at(1)), atTime(at(3)));
     EXPECT_EQ(times(), (std::array{at(3), at(5)}));
-    EXPECT_TRUE(timeline.handle(ClipTimeline::startHandle)->hasFocus() ||
-                QApplication::focusWidget() == nullptr);
-    EXPECT_EQ(moves.back(), (Moved{0, at(3), ClipTimeline::Motion::Settled}));
+    EXPECT_TRUE(timeline.handle(0)->hasFocus() || QApplication::focusWidget() == nullptr);
+    EXPECT_EQ(moves.back(), (Moved{0, at(3), Motion::Settled}));
 
     // The range, by 2 s; then past the video's end, which stops it.
     QTest::mousePress(&timeline, Qt::LeftButton, {}, atTime(at(4)));
@@ -152,18 +131,13 @@ TEST_F(TimelineTest, TheMouseDragsAHandleOrTheRangeAndAClickMovesTheNearerHandle
     QTest::mouseClick(&timeline, Qt::LeftButton, {}, atTime(at(9)));
     EXPECT_EQ(times(), (std::array{at(2.5), at(9)}));
     // Three pixels on, 75 ms: the frame nearest to where the pointer is.
-    const QPoint nudged(timeline.xOfTime(at(9)) + 3, 15);
-    QTest::mousePress(&timeline, Qt::LeftButton, {}, atTime(at(9)));
-    QTest::mouseMove(&timeline, nudged);
-    QTest::mouseRelease(&timeline, Qt::LeftButton, {}, nudged);
+    drag(atTime(at(9)), QPoint(timeline.xOfTime(at(9)) + 3, 15));
     const long long endFrame = std::llround(times()[1].count() * 24 / 1e6);
     EXPECT_EQ(times()[1], frame(endFrame));
     EXPECT_NEAR(times()[1].count(), 9'075'000, 25'000);
 
     // The start dragged past the end stops a frame short of it.
-    QTest::mousePress(&timeline, Qt::LeftButton, {}, atTime(at(2.5)));
-    QTest::mouseMove(&timeline, atTime(at(9.9)));
-    QTest::mouseRelease(&timeline, Qt::LeftButton, {}, atTime(at(9.9)));
+    drag(atTime(at(2.5)), atTime(at(9.9)));
     EXPECT_EQ(times(), (std::array{frame(endFrame - 1), frame(endFrame)}));
 }
 
@@ -172,19 +146,18 @@ TEST_F(TimelineTest, TheMouseDragsAHandleOrTheRangeAndAClickMovesTheNearerHandle
 TEST_F(TimelineTest, TheHandlesAreSlidersWithNamesAndValuesInSeconds)
 {
     const std::pair<const char*, double> expected[] = {{"Clip start", 1.0}, {"Clip end", 5.0}};
-    for (std::size_t which : {ClipTimeline::startHandle, ClipTimeline::endHandle}) {
+    for (std::size_t which : {0, 1}) {
         QAccessibleInterface* handle =
             QAccessible::queryAccessibleInterface(timeline.handle(which));
-        ASSERT_NE(handle, nullptr);
+        ASSERT_TRUE(handle && handle->valueInterface());
+        const QAccessibleValueInterface& value = *handle->valueInterface();
         EXPECT_EQ(handle->role(), QAccessible::Slider);
         EXPECT_EQ(handle->text(QAccessible::Name), expected[which].first);
-        QAccessibleValueInterface* value = handle->valueInterface();
-        ASSERT_NE(value, nullptr);
-        EXPECT_DOUBLE_EQ(value->currentValue().toDouble(), expected[which].second);
-        EXPECT_DOUBLE_EQ(value->maximumValue().toDouble(), 10.0);
-        EXPECT_DOUBLE_EQ(value->minimumStepSize().toDouble(), 1.0 / 24);
+        EXPECT_DOUBLE_EQ(value.currentValue().toDouble(), expected[which].second);
+        EXPECT_DOUBLE_EQ(value.maximumValue().toDouble(), 10.0);
+        EXPECT_DOUBLE_EQ(value.minimumStepSize().toDouble(), 1.0 / 24);
     }
-    QAccessible::queryAccessibleInterface(timeline.handle(ClipTimeline::endHandle))
+    QAccessible::queryAccessibleInterface(timeline.handle(1))
         ->valueInterface()
         ->setCurrentValue(7.5);
     EXPECT_EQ(times(), (std::array{at(1), at(7.5)}));
@@ -195,15 +168,15 @@ TEST_F(TimelineTest, TheHandlesAreSlidersWithNamesAndValuesInSeconds)
 TEST_F(TimelineTest, ANewVideoHidesTheHandlesUntilItsLengthIsKnown)
 {
     timeline.reset();
-    EXPECT_TRUE(timeline.handle(ClipTimeline::startHandle)->isHidden());
-    QTest::keyClick(timeline.handle(ClipTimeline::startHandle), Qt::Key_Right);
+    EXPECT_TRUE(timeline.handle(0)->isHidden());
+    key(0, Qt::Key_Right);
     EXPECT_EQ(times(), (std::array{at(1), at(5)}));
     timeline.setDuration(at(3));
-    EXPECT_FALSE(timeline.handle(ClipTimeline::endHandle)->isHidden());
+    EXPECT_FALSE(timeline.handle(1)->isHidden());
     // Without a frame rate, frames are 24ths; without key frames, Page Down
     // goes 10 s on, here to the end a frame short of the clip's end.
-    QTest::keyClick(timeline.handle(ClipTimeline::startHandle), Qt::Key_Right);
+    key(0, Qt::Key_Right);
     EXPECT_EQ(times()[0], frame(25));
-    QTest::keyClick(timeline.handle(ClipTimeline::endHandle), Qt::Key_PageDown);
+    key(1, Qt::Key_PageDown);
     EXPECT_EQ(times(), (std::array{frame(25), at(3)}));
 }

@@ -15,11 +15,6 @@ QString makeClip(const QTemporaryDir& folder, const QString& name, const QString
     return path;
 }
 
-QString secondsText(std::chrono::microseconds time)
-{
-    return QString::number(static_cast<double>(time.count()) / 1e6, 'f', 6);
-}
-
 } // namespace
 
 const MediaClips& mediaClips()
@@ -47,7 +42,7 @@ QImage ffmpegFrame(const QString& video, std::chrono::microseconds time, QSize s
         QString("scale=%1:%2:flags=bicubic,setsar=1").arg(size.width()).arg(size.height());
     // ffmpeg's own seek in MPEG-TS can land past the time; it decodes from the
     // start there instead.
-    const QStringList seek{"-ss", secondsText(time)};
+    const QStringList seek{"-ss", QString::number(double(time.count()) / 1e6, 'f', 6)};
     const QStringList input{"-i", video};
     const QStringList from = video.endsWith(".ts") ? input + seek : seek + input;
     return QImage::fromData(
@@ -77,13 +72,11 @@ double psnr(const QImage& one, const QImage& other)
 std::vector<std::chrono::microseconds> ffprobeKeyFrames(const QString& video)
 {
     const auto probe = [&](const QStringList& arguments) {
-        return QString::fromUtf8(
-                   buildToolOutput("ffprobe", QStringList{"-v", "error", "-of", "csv=p=0"} +
-                                                  arguments + QStringList{video}))
+        return QString(buildToolOutput("ffprobe", QStringList{"-v", "error", "-of", "csv=p=0"} +
+                                                      arguments + QStringList{video}))
             .split('\n', Qt::SkipEmptyParts);
     };
-    const QStringList start = probe({"-show_entries", "format=start_time"});
-    const double origin = start.isEmpty() ? 0 : start.first().toDouble();
+    const double origin = probe({"-show_entries", "format=start_time"}).value(0).toDouble();
     std::vector<std::chrono::microseconds> times;
     for (const QString& line : probe(
              {"-select_streams", "v:0", "-skip_frame", "nokey", "-show_entries", "frame=pts_time"}))

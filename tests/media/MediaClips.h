@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QSize>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -18,11 +16,6 @@ struct MediaClips {
     QString soundOnly;
 };
 const MediaClips& mediaClips();
-
-inline std::chrono::microseconds secondsAt(double seconds)
-{
-    return std::chrono::microseconds(static_cast<long long>(seconds * 1e6 + 0.5));
-}
 
 // The build's ffmpeg's frame at `time` (the first at or after it, as -ss before
 // -i gives it), scaled to `size` as ffmpeg scales, with square pixels.

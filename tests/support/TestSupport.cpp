@@ -28,17 +28,13 @@ std::optional<Qt::DropAction> answerToDrag(QWidget& target, QEvent::Type type,
     return dropEvent ? dropEvent->dropAction() : Qt::IgnoreAction;
 }
 
-bool sendDrag(QWidget& target, QEvent::Type type, const QList<QUrl>& urls)
-{
-    return answerToDrag(target, type, urls).has_value();
-}
-
 bool dragAndDropFiles(QWidget& target, const QStringList& paths)
 {
     QList<QUrl> urls;
     for (const QString& path : paths)
         urls << QUrl::fromLocalFile(path);
-    return sendDrag(target, QEvent::DragEnter, urls) && sendDrag(target, QEvent::Drop, urls);
+    return answerToDrag(target, QEvent::DragEnter, urls) &&
+           answerToDrag(target, QEvent::Drop, urls);
 }
 
 QByteArray contentsOf(const QString& path)
@@ -84,28 +80,24 @@ QByteArray buildToolOutput(const QString& name, const QStringList& arguments)
     return output;
 }
 
-static QString runBuildTool(const QString& name, const QStringList& arguments)
-{
-    return QString::fromUtf8(buildToolOutput(name, arguments));
-}
-
 bool makeTestClip(const QString& path, double seconds, const QString& size)
 {
     const QString length = QString::number(seconds);
     const QStringList picture{"-f", "lavfi", "-i",
                               "testsrc=size=" + size + ":rate=24:duration=" + length};
-    runBuildTool("ffmpeg", QStringList{"-y", "-v", "error"} +
-                               (size.isEmpty() ? QStringList() : picture) +
-                               QStringList{"-f", "lavfi", "-i", "sine=duration=" + length,
-                                           "-pix_fmt", "yuv420p", path});
+    buildToolOutput("ffmpeg", QStringList{"-y", "-v", "error"} +
+                                  (size.isEmpty() ? QStringList() : picture) +
+                                  QStringList{"-f", "lavfi", "-i", "sine=duration=" + length,
+                                              "-pix_fmt", "yuv420p", path});
     return QFile::exists(path);
 }
 
 QStringList probeMediaFacts(const QString& path)
 {
-    QStringList facts = runBuildTool("ffprobe", {"-v", "error", "-of", "csv=p=0", "-show_entries",
-                                                 "stream=codec_type:format=duration", path})
-                            .split('\n', Qt::SkipEmptyParts);
+    QStringList facts =
+        QString(buildToolOutput("ffprobe", {"-v", "error", "-of", "csv=p=0", "-show_entries",
+                                            "stream=codec_type:format=duration", path}))
+            .split('\n', Qt::SkipEmptyParts);
     // A transport stream lists its streams once more for its program.
     for (QString& fact : facts)
         fact = fact.section(',', 0, 0);

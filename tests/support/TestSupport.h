@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <chrono>
 #include <optional>
 #include <ostream>
 
@@ -14,6 +15,12 @@
 inline bool waitFor(const std::function<bool()>& done, int ms = 30'000)
 {
     return QTest::qWaitFor(done, ms);
+}
+
+// A time in seconds, to the nearest microsecond.
+inline std::chrono::microseconds secondsAt(double seconds)
+{
+    return std::chrono::microseconds(static_cast<long long>(seconds * 1e6 + 0.5));
 }
 
 // A temporary resource folder, the application's own while it lives.
@@ -27,14 +34,12 @@ public:
 };
 
 // A drag event of `type` (enter, move, leave or drop) carrying `urls`, as the
-// window system delivers it, from a source that allows `offered` and has
-// `modifiers` held; gives the action `target` answered, nothing if it refused.
+// window system delivers it, from a source offering `offered` with `modifiers`
+// held; gives the action `target` answered, nothing if it refused.
 std::optional<Qt::DropAction> answerToDrag(QWidget& target, QEvent::Type type,
                                            const QList<QUrl>& urls = {},
                                            Qt::DropActions offered = Qt::CopyAction,
                                            Qt::KeyboardModifiers modifiers = {});
-// Whether `target` accepted such a drag event offering a copy.
-bool sendDrag(QWidget& target, QEvent::Type type, const QList<QUrl>& urls = {});
 // Enters and drops local files, as a person dragging them onto the widget does.
 bool dragAndDropFiles(QWidget& target, const QStringList& paths);
 
@@ -43,8 +48,7 @@ QByteArray contentsOf(const QString& path);
 // Makes or replaces a file holding `bytes`; false when it cannot.
 bool writeContents(const QString& path, const QByteArray& bytes);
 
-// What the build's `name` (ffmpeg or ffprobe) writes on standard output; nothing
-// when it fails.
+// What the build's `name` (ffmpeg or ffprobe) writes on standard output, if it succeeds.
 QByteArray buildToolOutput(const QString& name, const QStringList& arguments);
 
 // A clip of FFmpeg's test pattern and a sine tone; the tone alone without a size.
