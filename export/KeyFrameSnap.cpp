@@ -20,20 +20,6 @@ CutTimes snappedToKeyFrame(const std::vector<microseconds>& keyFrames, CutTimes 
     return {keyFrame, cut.length + (cut.start - keyFrame)};
 }
 
-TimeTexts timeTextsOfTime(microseconds time)
-{
-    using namespace std::chrono;
-    const microseconds whole = std::max(time, microseconds(0));
-    const auto secondsIn = duration_cast<seconds>(whole);
-    QString fraction =
-        QStringLiteral("%1").arg((whole - secondsIn).count(), 6, 10, QLatin1Char('0'));
-    while (fraction.size() > 1 && fraction.endsWith(u'0'))
-        fraction.chop(1);
-    const auto count = secondsIn.count();
-    return {QString::number(count / 3600), QString::number(count / 60 % 60),
-            QString::number(count % 60), fraction};
-}
-
 std::optional<QString> copyFromKeyFrame(ClipRequest& request)
 {
     const std::optional<TimeTexts> start = timeTextsOf(request.startTime);

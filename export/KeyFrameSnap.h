@@ -23,12 +23,6 @@ keyFrameAtOrBefore(const std::vector<std::chrono::microseconds>& keyFrames,
 // `cut` moved to start on that key frame, its end kept where it was.
 CutTimes snappedToKeyFrame(const std::vector<std::chrono::microseconds>& keyFrames, CutTimes cut);
 
-// The four field texts that show `time`: hours, minutes and seconds as whole
-// numbers with the sixties carried, and the digits after the point to the
-// microsecond without trailing zeros ("0" for none). 2.08 s gives "0", "0",
-// "2", "08".
-TimeTexts timeTextsOfTime(std::chrono::microseconds time);
-
 // Makes `request` a copy of the streams from the key frame at or before its
 // start, its end kept, as the window's fields show it. Opens the video to list
 // its key frames, so call it off the GUI thread. Gives why not when they

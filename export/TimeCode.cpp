@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -133,4 +134,15 @@ QString padTimeComponent(const QString& text)
 QString padFractionComponent(const QString& text)
 {
     return padToTwo(text, true);
+}
+
+TimeTexts timeTextsOfTime(std::chrono::microseconds time)
+{
+    const long long total = std::max<long long>(time.count(), 0);
+    const long long seconds = total / 1'000'000;
+    QString fraction = QStringLiteral("%1").arg(total % 1'000'000, 6, 10, QLatin1Char('0'));
+    while (fraction.size() > 1 && fraction.endsWith(u'0'))
+        fraction.chop(1);
+    return {QString::number(seconds / 3600), QString::number(seconds / 60 % 60),
+            QString::number(seconds % 60), fraction};
 }

@@ -39,6 +39,12 @@ std::chrono::microseconds timeOfTexts(const TimeTexts& texts);
 // 3 seconds and the fraction "5". Nothing for a text that is not one.
 std::optional<TimeTexts> timeTextsOf(const QString& text);
 
+// The four field texts that show `time`: hours, minutes and seconds as whole
+// numbers with the sixties carried, and the digits after the point to the
+// microsecond without trailing zeros ("0" for none). 2.08 s gives "0", "0",
+// "2", "08".
+TimeTexts timeTextsOfTime(std::chrono::microseconds time);
+
 // Hours, minutes and seconds: "" gives "00", one character gets a leading "0",
 // longer texts stay as typed. Lengths count user-perceived characters.
 QString padTimeComponent(const QString& text);
