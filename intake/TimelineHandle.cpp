@@ -11,6 +11,9 @@ TimelineHandle::TimelineHandle(ClipTimeline& timeline, std::size_t which)
     , timeline_(timeline)
     , which_(which)
 {
+    // Before the name is set: a screen reader already listening asks for the
+    // handle then, and keeps the answer it gets.
+    installTimelineHandleAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     // The timeline tells a drag of a handle from one of the range.
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -21,7 +24,6 @@ TimelineHandle::TimelineHandle(ClipTimeline& timeline, std::size_t which)
                  "and Page Down go to key frames")
             : tr("End of the clip: Left and Right step a frame, with Shift a second; Page Up "
                  "and Page Down go to key frames"));
-    installTimelineHandleAccessibility();
 }
 
 void TimelineHandle::paintEvent(QPaintEvent*)

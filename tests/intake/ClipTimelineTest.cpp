@@ -180,3 +180,26 @@ TEST_F(TimelineTest, ANewVideoHidesTheHandlesUntilItsLengthIsKnown)
     key(1, Qt::Key_PageDown);
     EXPECT_EQ(times(), (std::array{frame(25), at(3)}));
 }
+
+// A screen reader already listening when the window is made asks for each
+// handle as it is set up, and keeps what it is told: both must be sliders
+// from that first question. A process of its own, so that the timeline is
+// its first.
+TEST(TimelineAccessibility, BothHandlesAreSlidersToAScreenReaderListeningFromTheStart)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto firstTimeline = [] {
+        // Asks for each object an event names, as the AT-SPI bridge does.
+        QAccessible::installUpdateHandler(
+            [](QAccessibleEvent* event) { event->accessibleInterface(); });
+        QAccessible::setActive(true);
+        ClipTimeline timeline;
+        for (std::size_t which : {0, 1}) {
+            if (QAccessible::queryAccessibleInterface(timeline.handle(which))->role() !=
+                QAccessible::Slider)
+                std::_Exit(1 + int(which));
+        }
+        std::_Exit(0);
+    };
+    EXPECT_EXIT(firstTimeline(), testing::ExitedWithCode(0), "");
+}
